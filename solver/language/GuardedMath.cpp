@@ -1,0 +1,66 @@
+// Guarded arithmetic on doubles with the BIG, TINY and UNDEFINED rules.
+#include "GuardedMath.h"
+
+#include <cmath>
+
+namespace varnel {
+
+namespace {
+bool special(double a, double b, double& out)
+{
+    if (std::fabs(a) >= BIG || std::fabs(b) >= BIG) {
+        out = BIG;
+        return true;
+    }
+    if (a == UNDEFINED || b == UNDEFINED) {
+        out = UNDEFINED;
+        return true;
+    }
+    return false;
+}
+} // namespace
+
+double guardedAdd(double a, double b)
+{
+    double r;
+    return special(a, b, r) ? r : a + b;
+}
+
+double guardedSub(double a, double b)
+{
+    double r;
+    return special(a, b, r) ? r : a - b;
+}
+
+double guardedMul(double a, double b)
+{
+    double r;
+    return special(a, b, r) ? r : a * b;
+}
+
+double guardedDiv(double a, double b)
+{
+    if (a == UNDEFINED || b == UNDEFINED)
+        return UNDEFINED;
+    const double fa = std::fabs(a);
+    const double fb = std::fabs(b);
+    if (fa <= TINY && fb <= TINY)
+        return UNDEFINED;
+    if (fa >= BIG || fb <= TINY)
+        return BIG;
+    if (fa <= TINY || fb >= BIG)
+        return 0.0;
+    return a / b;
+}
+
+int decimalExponent(double x)
+{
+    const double a = std::fabs(x);
+    if (a <= TINY)
+        return -99;
+    if (!std::isfinite(a))
+        return 99; // no finite exponent: treated like a failed evaluation
+    return static_cast<int>(std::trunc(std::log10(a)));
+}
+
+} // namespace varnel

@@ -1,0 +1,28 @@
+// The library's guarded double arithmetic: BIG stands for overflow and failed results,
+// TINY is the smallest magnitude that is not zero, UNDEFINED is a marker value that
+// passes through arithmetic. Used by the evaluator, the folder, the Newton updates and
+// the sparse elimination alike.
+#pragma once
+
+namespace varnel {
+
+constexpr double BIG = 1e+50;
+constexpr double TINY = 1e-50;
+constexpr double UNDEFINED = 8.18181818e-50;
+/// The exponent above which the guarded exponential reports an overflow.
+constexpr double kExpLimit = 50.0;
+
+/// BIG when either magnitude is at least BIG; UNDEFINED when either operand is
+/// UNDEFINED; else the plain result (BIG whatever the sign).
+double guardedAdd(double a, double b);
+double guardedSub(double a, double b);
+double guardedMul(double a, double b);
+/// UNDEFINED for an UNDEFINED operand or 0/0; BIG for |a| >= BIG or a / 0; 0 for
+/// 0 / b or a / BIG; else a / b.
+double guardedDiv(double a, double b);
+
+/// Decimal exponent used by every tolerance test: -99 for |x| <= TINY, else
+/// log10|x| truncated toward zero (0.005 gives -2, 0.0001 gives -4).
+int decimalExponent(double x);
+
+} // namespace varnel
