@@ -57,10 +57,12 @@ bool CVarnel::solve(char* pathBuffer, const char* mode)
 
         baseName = baseNameOf(path);
         if (path.empty()) {
+            reporter.send("\n");
             reporter.send("No equation file was given");
             reporter.raiseError();
         } else if (baseName.size() > kBaseNameLimit) {
             // Cutting the name would read and write files at another path.
+            reporter.send("\n");
             reporter.send("Path too long: file names are limited to 500 characters");
             reporter.raiseError();
         } else {
