@@ -1,0 +1,291 @@
+// Constant folding on prefix chains. The chain is walked from its last token to its first,
+// which visits every operand before its operation (postfix order), with an explicit stack
+// of the operands seen so far instead of recursion.
+#include "ConstantFolding.h"
+
+#include "GuardedMath.h"
+
+#include <cstddef>
+#include <vector>
+
+namespace varnel {
+
+namespace {
+
+/// One simplified operand: the tokens [start, end) of the chain; `head` is its first token
+/// that is not void (the operation, or the constant or variable it was reduced to), and
+/// `argument` the head of its operation's first operand (none for a constant or variable).
+struct Operand {
+    std::size_t start;
+    std::size_t end;
+    std::size_t head;
+    std::size_t argument;
+};
+
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+/// True when the prefix chain holds exactly one complete expression.
+bool wellFormed(const Chain& prefix)
+{
+    std::size_t operands = 0;
+    for (std::size_t i = prefix.size(); i-- > 0;) {
+        switch (prefix[i].kind) {
+        case kind::Constant:
+        case kind::Variable:
+            ++operands;
+            break;
+        case kind::Unary:
+            if (operands < 1)
+                return false;
+            break;
+        case kind::Binary:
+            if (operands < 2)
+                return false;
+            --operands;
+            break;
+        case kind::Void:
+            break;
+        default:
+            return false;
+        }
+    }
+    return operands == 1;
+}
+
+bool isPlainValue(const Token& t, double v) { return isPlainConstant(t) && t.value == v; }
+
+class Folder {
+public:
+    Folder(Chain& chain, Reporter& reporter, EvalError& error, bool complexMode)
+        : m_chain(chain), m_reporter(reporter), m_error(error), m_complexMode(complexMode),
+          m_dropped(chain.size() + 1, 0)
+    {
+    }
+
+    void run()
+    {
+        std::vector<Operand> operands;
+        operands.reserve(64);
+        for (std::size_t i = m_chain.size(); i-- > 0;) {
+            switch (m_chain[i].kind) {
+            case kind::Constant:
+            case kind::Variable:
+                operands.push_back({i, i + 1, i, kNone});
+                break;
+            case kind::Unary: {
+                const Operand x = operands.back();
+                operands.back() = foldUnary(i, x);
+                break;
+            }
+            case kind::Binary: {
+                const Operand b = operands.back();
+                operands.pop_back();
+                const Operand a = operands.back();
+                operands.back() = foldBinary(i, b, a);
+                break;
+            }
+            default:
+                break;
+            }
+        }
+        // Dropped operands are voided in one sweep at the end: voiding each one as it is
+        // dropped would walk the same tokens again and again in deeply nested chains.
+        int open = 0;
+        for (std::size_t i = 0; i < m_chain.size(); ++i) {
+            open += m_dropped[i];
+            if (open > 0)
+                makeVoid(i);
+        }
+    }
+
+private:
+    void makeVoid(std::size_t i) { m_chain[i].kind = kind::Void; }
+    /// Every token of x disappears (nothing looks at them any more: operands are folded
+    /// before their operation).
+    void drop(const Operand& x)
+    {
+        ++m_dropped[x.start];
+        --m_dropped[x.end];
+    }
+
+    /// Computes through `compute` (a real-mode operation). In complex mode a real error
+    /// (the root or logarithm of a negative number, ...) is no error at all: the
+    /// operation is then left to the complex evaluator and false returned.
+    template <typename Compute>
+    bool computed(double& result, Compute compute)
+    {
+        EvalError local;
+        const double r = compute(local);
+        if (local.mark()) {
+            if (m_complexMode)
+                return false;
+            m_error.record(local.message());
+        }
+        result = r;
+        return true;
+    }
+
+    Operand foldUnary(std::size_t p, const Operand& x)
+    {
+        Token& argument = m_chain[x.head];
+        const std::uint8_t code = m_chain[p].op;
+        const Operand unchanged{p, x.end, p, x.head};
+        if (!isPlainConstant(argument))
+            return unchanged;
+        const double v = argument.value;
+        if (!computed(argument.value,
+                      [&](EvalError& e) { return realUnary(code, v, m_reporter, e); }))
+            return unchanged;
+        makeVoid(p);
+        return {p, x.end, x.head, kNone};
+    }
+
+    /// The subexpression at p becomes the operand `kept`; the other one disappears.
+    Operand keep(std::size_t p, const Operand& kept, const Operand& dropped, std::size_t end)
+    {
+        makeVoid(p);
+        drop(dropped);
+        return {p, end, kept.head, kept.argument};
+    }
+
+    /// The operation at p becomes the one-argument `code` of `kept`.
+    Operand toUnary(std::size_t p, std::uint8_t code, const Operand& kept, const Operand& dropped,
+                    std::size_t end)
+    {
+        m_chain[p].kind = kind::Unary;
+        m_chain[p].op = code;
+        drop(dropped);
+        return {p, end, p, kept.head};
+    }
+
+    /// B at p with first operand b (the token after it, the source's second operand) and
+    /// second operand a (the source's first operand): the source reads a op b.
+    Operand foldBinary(std::size_t p, const Operand& b, const Operand& a)
+    {
+        Token& op = m_chain[p];
+        Token& ta = m_chain[a.head];
+        Token& tb = m_chain[b.head];
+        const std::size_t end = a.end;
+        const Operand unchanged{p, end, p, b.head};
+
+        if (isPlainConstant(ta) && isPlainConstant(tb)) {
+            switch (op.op) {
+            case '@':
+            case 'l':
+                return unchanged;
+            case 'H':
+                return ta.value == tb.value ? keep(p, a, b, end) : unchanged;
+            case 'F': // IF c THEN v ELSE v: the folded THEN part
+                return keep(p, b, a, end);
+            default: {
+                const double va = ta.value;
+                const double vb = tb.value;
+                if (!computed(ta.value,
+                              [&](EvalError& e) { return realBinary(op.op, va, vb, m_reporter, e); }))
+                    return unchanged;
+                return keep(p, a, b, end);
+            }
+            }
+        }
+
+        switch (op.op) {
+        case '*':
+            if (isPlainValue(tb, 0.0))
+                return keep(p, b, a, end);
+            if (isPlainValue(ta, 0.0))
+                return keep(p, a, b, end);
+            if (isPlainValue(ta, 1.0))
+                return keep(p, b, a, end);
+            if (isPlainValue(tb, 1.0))
+                return keep(p, a, b, end);
+            if (isPlainValue(ta, -1.0))
+                return toUnary(p, '-', b, a, end);
+            if (isPlainValue(tb, -1.0))
+                return toUnary(p, '-', a, b, end);
+            if (isPlainConstant(tb) && ta.kind == kind::Binary && ta.op == '*' &&
+                isPlainConstant(m_chain[a.argument])) {
+                // (x * c) * b  ->  x * (b * c)
+                Token& c = m_chain[a.argument];
+                tb.value = realBinary('*', c.value, tb.value, m_reporter, m_error);
+                makeVoid(a.head);
+                makeVoid(a.argument);
+            }
+            return unchanged;
+        case '+':
+            if (isPlainValue(tb, 0.0))
+                return keep(p, a, b, end);
+            if (isPlainValue(ta, 0.0))
+                return keep(p, b, a, end);
+            return unchanged;
+        case '-':
+            if (isPlainValue(tb, 0.0))
+                return keep(p, a, b, end);
+            if (isPlainValue(ta, 0.0))
+                return toUnary(p, '-', b, a, end);
+            if (ta.kind == kind::Variable && tb.kind == kind::Variable && ta.index == tb.index &&
+                ta.op == tb.op) {
+                ta = makeConstant(0.0);
+                return keep(p, a, b, end);
+            }
+            if (tb.kind == kind::Unary && tb.op == '-') { // a - (-c)  ->  a + c
+                makeVoid(b.head);
+                op.op = '+';
+                return {p, end, p, b.argument};
+            }
+            return unchanged;
+        case '/':
+            if (isPlainValue(tb, 0.0)) {
+                tb.value = BIG;
+                return keep(p, b, a, end);
+            }
+            if (isPlainValue(ta, 0.0))
+                return keep(p, a, b, end);
+            if (isPlainValue(ta, 1.0))
+                return toUnary(p, 'I', b, a, end);
+            if (isPlainValue(tb, 1.0))
+                return keep(p, a, b, end);
+            return unchanged;
+        case '^':
+            if (isPlainValue(tb, 0.0)) {
+                tb.value = 1.0;
+                return keep(p, b, a, end);
+            }
+            if (isPlainValue(ta, 0.0) || isPlainValue(ta, 1.0) || isPlainValue(tb, 1.0))
+                return keep(p, a, b, end);
+            return unchanged;
+        case 'F':
+            if (isPlainConstant(tb))
+                return keep(p, b, a, end);
+            return unchanged;
+        default:
+            return unchanged;
+        }
+    }
+
+    Chain& m_chain;
+    Reporter& m_reporter;
+    EvalError& m_error;
+    bool m_complexMode;
+    /// +1 where a dropped operand starts, -1 where it ends.
+    std::vector<int> m_dropped;
+};
+
+} // namespace
+
+bool foldConstants(Chain& prefix, Reporter& reporter, EvalError& error, bool complexMode)
+{
+    if (!wellFormed(prefix))
+        return false;
+    Folder(prefix, reporter, error, complexMode).run();
+    return true;
+}
+
+Chain foldPostfix(const Chain& postfix, Reporter& reporter, EvalError& error, bool complexMode)
+{
+    Chain prefix = toPrefix(postfix);
+    if (!foldConstants(prefix, reporter, error, complexMode))
+        return postfix;
+    return toPostfix(prefix);
+}
+
+} // namespace varnel
