@@ -1,0 +1,218 @@
+// Characters, comments, words and numbers of the equation language, and the
+// parse-error routine.
+#include "Lexer.h"
+
+#include "CharClasses.h"
+#include "Code.h"
+#include "FunctionTable.h"
+#include "NumberText.h"
+#include "TextFile.h"
+
+namespace varnel {
+
+namespace {
+constexpr int kDegreeSign = 0xB0;
+constexpr int kPiSign = 0xF0;
+constexpr double kDegreesToRadians = 0.005555555555555556; // 1/180, times pi below
+} // namespace
+
+Lexer::Lexer(ParseState& state, Reporter& reporter) : m_state(state), m_reporter(reporter) {}
+
+void Lexer::pushSource(TextFile& file)
+{
+    Source s;
+    s.file = &file;
+    m_sources.push_back(std::move(s));
+}
+
+void Lexer::pushSource(std::string_view text)
+{
+    Source s;
+    s.text.assign(text);
+    m_sources.push_back(std::move(s));
+}
+
+void Lexer::popSource()
+{
+    if (!m_sources.empty())
+        m_sources.pop_back();
+}
+
+int Lexer::nextChar()
+{
+    if (m_sources.empty())
+        return kEnd;
+    Source& s = m_sources.back();
+    int c = kEnd;
+    if (!s.givenBack.empty()) {
+        c = s.givenBack.back();
+        s.givenBack.pop_back();
+    } else if (s.ended) {
+        return kEnd;
+    } else if (s.file != nullptr) {
+        c = s.file->readChar();
+        if (c < 0 || c > 255) {
+            s.ended = true;
+            return kEnd;
+        }
+    } else {
+        if (s.position >= s.text.size()) {
+            s.ended = true;
+            return kEnd;
+        }
+        c = static_cast<unsigned char>(s.text[s.position++]);
+    }
+    if (m_sources.size() == 1)
+        ++m_count;
+    return c;
+}
+
+void Lexer::unget(int c)
+{
+    if (c == kEnd || m_sources.empty())
+        return;
+    m_sources.back().givenBack.push_back(c);
+    if (m_sources.size() == 1)
+        --m_count;
+}
+
+void Lexer::skipComment()
+{
+    // Runs of word characters that begin with a name start are the comment's words;
+    // the last one becomes the most recent word.
+    std::string word;
+    bool inRun = false;
+    bool collecting = false;
+    for (;;) {
+        const int c = nextChar();
+        if (c == kEnd || c == '}')
+            break;
+        if (isWordChar(c)) {
+            if (!inRun) {
+                inRun = true;
+                collecting = isNameStartChar(c);
+                word.clear();
+            }
+            if (collecting && word.size() < kMaxRecentWordLength)
+                word.push_back(static_cast<char>(c));
+            continue;
+        }
+        if (inRun && collecting)
+            m_recentWord = word;
+        inRun = false;
+        collecting = false;
+    }
+    if (inRun && collecting)
+        m_recentWord = word;
+}
+
+int Lexer::significantFrom(int c)
+{
+    for (;;) {
+        if (isBlankChar(c)) {
+            c = nextChar();
+        } else if (c == '{') {
+            skipComment();
+            c = nextChar();
+        } else {
+            return c;
+        }
+    }
+}
+
+int Lexer::nextSignificant() { return significantFrom(nextChar()); }
+
+std::string Lexer::readWord(int first, int& next, bool keyword)
+{
+    m_impliedProduct = false;
+    std::string word;
+    if (first == kEnd) {
+        next = kEnd;
+        return word;
+    }
+    word.push_back(static_cast<char>(first));
+    int c = nextChar();
+    while (isWordChar(c)) {
+        if (word.size() < kMaxWordLength)
+            word.push_back(static_cast<char>(c));
+        c = nextChar();
+    }
+    c = significantFrom(c);
+    if (c == '(' && !keyword && lookupFunction(word) == 0 && lookupTwoArgumentFunction(word) == 0) {
+        unget(c);
+        c = '*';
+        m_impliedProduct = true;
+    }
+    next = c;
+    return word;
+}
+
+double Lexer::readNumber(int first, int& next)
+{
+    m_impliedProduct = false;
+    std::string text;
+    bool dot = first == '.';
+    bool exponent = false;
+    bool afterExponentMark = false;
+    bool tooLong = false;
+    if (first != kEnd)
+        text.push_back(static_cast<char>(first));
+    int c = nextChar();
+    for (;;) {
+        bool take = false;
+        bool mark = false;
+        if (isDigitChar(c)) {
+            take = true;
+        } else if (c == '.' && !dot) {
+            take = dot = true;
+        } else if ((c == 'E' || c == 'e') && !exponent) {
+            take = exponent = mark = true;
+        } else if ((c == '+' || c == '-') && afterExponentMark) {
+            take = true;
+        }
+        if (!take)
+            break;
+        afterExponentMark = mark;
+        if (text.size() < kMaxNumberLength)
+            text.push_back(static_cast<char>(c));
+        else
+            tooLong = true;
+        c = nextChar();
+    }
+
+    double value = 0.0;
+    if (tooLong || !parseDecimal(text, value)) {
+        error("Numeric Format Error");
+        value = 0.0;
+    }
+    if (c == kDegreeSign) {
+        value = value * kPi * kDegreesToRadians;
+        c = nextChar();
+    }
+    if (c == kPiSign) {
+        value = value * kPi;
+        c = nextChar();
+    }
+    m_recentWord = text.substr(0, kMaxRecentWordLength);
+
+    c = significantFrom(c);
+    if ((isNameStartChar(c) || c == '(') && c != 'T' && c != 'E') {
+        unget(c);
+        c = '*';
+        m_impliedProduct = true;
+    }
+    next = c;
+    return value;
+}
+
+void Lexer::error(std::string_view message)
+{
+    m_state.errorMessage.assign(message.substr(0, ParseState::kMaxMessageLength));
+    m_state.errorPosition = m_count;
+    m_state.abort = true;
+    m_reporter.send("\n");
+    m_reporter.send(m_state.errorMessage);
+    m_reporter.raiseError();
+}
+
+} // namespace varnel

@@ -1,0 +1,112 @@
+// The reader of the equation language: hands the parser one significant character at a
+// time (blanks and comments skipped), gives characters back, and assembles words and
+// numbers with the implicit product. It reads a stack of sources (the working copy of
+// the equation file, and above it the function files being expanded) and owns the
+// parse-error routine that every error of the reading goes through.
+#pragma once
+
+#include "Reporter.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace varnel {
+
+class TextFile;
+
+/// What one reading of statements leaves behind for the run: the parse error, where it
+/// happened, the abort flag that stops every loop of the grammar, and the two marks the
+/// degree-sign prefix sets (the run driver decides what they mean for stepping).
+struct ParseState {
+    static constexpr std::size_t kMaxMessageLength = 255;
+
+    std::string errorMessage; // the last parse error, at most 255 characters
+    long errorPosition = 0;   // characters of the statement file read at that error
+    bool abort = false;       // parse-abort flag: every loop of the grammar stops
+    bool interrupted = false; // the host asked the reading to stop
+    bool explicitDefinitions = false; // a 0xB0 prefix tied constants to a variable
+    bool rereadEquations = false;     // ... so the equations are read again per step
+
+    void clear() { *this = ParseState(); }
+};
+
+class Lexer {
+public:
+    /// The end of input as a character.
+    static constexpr int kEnd = -1;
+    static constexpr std::size_t kMaxWordLength = 255;
+    static constexpr std::size_t kMaxRecentWordLength = 33;
+    static constexpr std::size_t kMaxNumberLength = 255;
+
+    Lexer(ParseState& state, Reporter& reporter);
+
+    /// Reads `file` from now on until popSource(); the file stays the caller's. The first
+    /// source pushed is the statement file whose characters are counted.
+    void pushSource(TextFile& file);
+    /// Reads a copy of `text` (tests, and text that does not come from a file).
+    void pushSource(std::string_view text);
+    /// Returns to the source below; characters given back to the popped one are lost.
+    void popSource();
+    std::size_t sourceDepth() const { return m_sources.size(); }
+
+    /// The next byte (0..255) of the current source, or kEnd.
+    int nextChar();
+    /// The next character that is neither a blank nor inside a comment, or kEnd.
+    int nextSignificant();
+    /// Like nextSignificant(), starting with the already read character `c`.
+    int significantFrom(int c);
+    /// The next read returns `c` again.
+    void unget(int c);
+
+    /// Collects the word that begins with `first` (the first character is always taken,
+    /// the rest while they are word characters; at most 255 kept), skips blanks and
+    /// comments and stores the character after the word in `next`. A "(" after a word
+    /// that names no function is given back and "*" stored instead (the implicit
+    /// product), except while a keyword is read.
+    std::string readWord(int first, int& next, bool keyword = false);
+    /// Reads the number that begins with `first` (a digit, ".", or a sign); the degree
+    /// sign 0xB0 and the pi sign 0xF0 directly after it scale it. Stores the character
+    /// after the number in `next`, or "*" for an implicit product before a name or "(".
+    /// Text that does not convert reports "Numeric Format Error" and gives 0.
+    double readNumber(int first, int& next);
+    /// True when the last readWord/readNumber returned "*" for an implicit product.
+    bool impliedProduct() const { return m_impliedProduct; }
+
+    /// Characters taken from the statement file so far (the error position).
+    long count() const { return m_count; }
+    void resetCount() { m_count = 0; }
+
+    /// The last word of a comment, or the text of the last number (at most 33).
+    const std::string& recentWord() const { return m_recentWord; }
+    void clearRecentWord() { m_recentWord.clear(); }
+
+    /// The parse-error routine: stores the message (at most 255 characters) and the
+    /// position, sets the abort flag, reports a line feed and the message to the host
+    /// and raises the run's error.
+    void error(std::string_view message);
+
+    ParseState& state() { return m_state; }
+    Reporter& reporter() { return m_reporter; }
+
+private:
+    struct Source {
+        TextFile* file = nullptr;
+        std::string text;
+        std::size_t position = 0;
+        std::vector<int> givenBack;
+        bool ended = false;
+    };
+
+    void skipComment();
+
+    ParseState& m_state;
+    Reporter& m_reporter;
+    std::vector<Source> m_sources;
+    long m_count = 0;
+    std::string m_recentWord;
+    bool m_impliedProduct = false;
+};
+
+} // namespace varnel

@@ -1,0 +1,90 @@
+// Hashing, wrap-around probing and entering of variable names.
+#include "NameTable.h"
+
+#include <cstdlib>
+
+namespace varnel {
+
+namespace {
+
+int hashValue(unsigned char c) { return c >= 48 ? c - 48 : 0; }
+
+std::string_view cut(std::string_view name)
+{
+    return name.substr(0, static_cast<std::size_t>(kMaxNameLength));
+}
+
+} // namespace
+
+NameTable::NameTable(int buckets) : m_buckets(static_cast<std::size_t>(buckets > 0 ? buckets : 1)) {}
+
+void NameTable::clear()
+{
+    for (Bucket& b : m_buckets) {
+        b.name.clear();
+        b.number = 0;
+    }
+}
+
+int NameTable::homeBucket(std::string_view name, int buckets)
+{
+    const std::size_t n = name.size();
+    auto v = [&](std::size_t k) { return hashValue(static_cast<unsigned char>(name[k - 1])); };
+    const int a = n >= 2 ? v(2) : 1;
+    const int b = n >= 3 ? v(3) : 1;
+    const int l = n >= 1 ? v(n) : 0;
+    const int h = ((l * 16) + b) * 16 + a;
+    return std::abs(h % buckets) + 1;
+}
+
+int NameTable::probe(std::string_view name) const
+{
+    const int size = static_cast<int>(m_buckets.size());
+    const int first = homeBucket(name, size);
+    int bucket = first;
+    do {
+        const Bucket& b = m_buckets[static_cast<std::size_t>(bucket - 1)];
+        if (b.number == 0 || b.name == name)
+            return bucket;
+        bucket = bucket % size + 1;
+    } while (bucket != first);
+    return 0;
+}
+
+int NameTable::enter(std::string_view fullName, VariableTable& variables, Status& status)
+{
+    const std::string_view name = cut(fullName);
+    status = Status::Ok;
+    const int bucket = probe(name);
+    if (bucket == 0) {
+        status = Status::Full;
+        return 0;
+    }
+    Bucket& b = m_buckets[static_cast<std::size_t>(bucket - 1)];
+    if (b.number != 0)
+        return b.number;
+    if (variables.count() >= kMaxVariables) {
+        status = Status::TooManyVariables;
+        return 0;
+    }
+    b.name.assign(name);
+    b.number = variables.add(b.name);
+    return b.number;
+}
+
+int NameTable::find(std::string_view name) const
+{
+    const int bucket = bucketOf(name);
+    return bucket == 0 ? 0 : m_buckets[static_cast<std::size_t>(bucket - 1)].number;
+}
+
+int NameTable::bucketOf(std::string_view fullName) const
+{
+    const std::string_view name = cut(fullName);
+    const int bucket = probe(name);
+    if (bucket == 0 || m_buckets[static_cast<std::size_t>(bucket - 1)].number == 0)
+        return 0;
+    return bucket;
+}
+
+} // namespace varnel

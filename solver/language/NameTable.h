@@ -1,0 +1,57 @@
+// The name table of one file reading: a hash table of 2500 buckets that gives every
+// variable name a number from 1 in order of first appearance and enters the name in
+// the run's variable table. Names are cut to 33 characters and compared exactly.
+#pragma once
+
+#include "EquationSet.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace varnel {
+
+class NameTable {
+public:
+    static constexpr int kBuckets = 2500;
+
+    enum class Status {
+        Ok,
+        TooManyVariables, // a new name when kMaxVariables variables exist
+        Full,             // every bucket probed holds another name
+    };
+
+    /// `buckets` other than 2500 exists for tests of the probing.
+    explicit NameTable(int buckets = kBuckets);
+
+    /// Forgets every name (the variable table is the caller's to clear).
+    void clear();
+
+    /// The number of `name` (cut to 33 characters): the one it already has, or the next
+    /// variable number, with the name appended to `variables`. 0 when the name gets no
+    /// number; `status` says why.
+    int enter(std::string_view name, VariableTable& variables, Status& status);
+
+    /// The number of `name`, or 0 when it is not in the table.
+    int find(std::string_view name) const;
+
+    /// Bucket 1..buckets where the probing for `name` starts.
+    static int homeBucket(std::string_view name, int buckets = kBuckets);
+
+    /// The bucket that holds `name`, or 0 (for tests of the probing).
+    int bucketOf(std::string_view name) const;
+
+private:
+    struct Bucket {
+        std::string name;
+        int number = 0; // 0: empty
+    };
+
+    /// Probes from the home bucket; returns the bucket holding `name` or the first
+    /// empty one (1-based), or 0 when the probing came back to where it began.
+    int probe(std::string_view name) const;
+
+    std::vector<Bucket> m_buckets; // m_buckets[b - 1] is bucket b
+};
+
+} // namespace varnel

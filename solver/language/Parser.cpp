@@ -1,0 +1,614 @@
+// The grammar of statements, factor by factor, emitting postfix code:
+//   relation: sum [sign sum]      sum: [+|-] term {(+|-) term}
+//   term: power {(*|/|@) power}   power: factor {^ factor}
+//   factor: ( relation ) | number | word | prefix factor | IF ... | call
+#include "Parser.h"
+
+#include "CharClasses.h"
+#include "EquationPath.h"
+#include "FunctionTable.h"
+#include "GuardedMath.h"
+#include "NumberText.h"
+#include "TextFile.h"
+
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+namespace varnel {
+
+namespace {
+
+constexpr int kImaginarySign = 0xDF;
+constexpr int kDegreeSign = 0xB0;
+constexpr unsigned char kEliminationMark = 0xA2;
+constexpr unsigned char kPolarMark = 0x9F;
+constexpr char kMagnitudeSuffix = static_cast<char>(0xF1);
+constexpr char kAngleSuffix = static_cast<char>(0xB0);
+constexpr std::size_t kFunctionHeaderLimit = 255;
+
+/// Characters that begin a word in factor position: the word class without the digits,
+/// and "<" and ">", which name the two-argument comparison functions.
+bool beginsWord(int c) { return (isWordChar(c) && !isDigitChar(c)) || c == '<' || c == '>'; }
+
+/// The parameter count on the first line of a function file ("NAME 2"); 0 when unreadable.
+int parameterCount(std::string_view line)
+{
+    std::size_t i = 0;
+    auto skipBlanks = [&] {
+        while (i < line.size() && isBlankChar(static_cast<unsigned char>(line[i])))
+            ++i;
+    };
+    auto takeWord = [&] {
+        const std::size_t start = i;
+        while (i < line.size() && !isBlankChar(static_cast<unsigned char>(line[i])))
+            ++i;
+        return line.substr(start, i - start);
+    };
+    skipBlanks();
+    takeWord();
+    skipBlanks();
+    int count = 0;
+    return parseInteger(takeWord(), count) ? count : 0;
+}
+
+} // namespace
+
+Parser::Parser(Lexer& lexer, NameTable& names, VariableTable& variables)
+    : m_lexer(lexer), m_names(names), m_variables(variables), m_state(lexer.state())
+{
+}
+
+void Parser::setComplexMode(bool on, std::vector<std::string> realNames)
+{
+    m_complex = on;
+    m_realNames.clear();
+    for (std::string& name : realNames)
+        m_realNames.insert(name.substr(0, static_cast<std::size_t>(kMaxNameLength)));
+}
+
+Statement Parser::parseStatement()
+{
+    m_out.clear();
+    m_nesting = 0;
+    m_depth = 0;
+    m_form = form::Real;
+    m_prefixVariable = 0;
+    m_relation = ' ';
+    m_eliminate = 0;
+    relation();
+    Statement s;
+    s.code = std::move(m_out);
+    s.relation = m_relation;
+    s.eliminate = m_eliminate;
+    m_out = Chain();
+    return s;
+}
+
+bool Parser::stopped()
+{
+    if (m_state.abort)
+        return true;
+    if (m_lexer.reporter().interruptRequested()) {
+        m_state.interrupted = true;
+        m_state.abort = true;
+        m_lexer.reporter().reportInterrupted();
+        return true;
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------------------------
+// Emission
+
+void Parser::emitConstant(std::uint8_t numberForm, double value)
+{
+    m_out.push_back(makeToken(kind::Constant, numberForm, m_prefixVariable, value));
+}
+
+void Parser::emitVariable(int index, std::uint8_t numberForm)
+{
+    m_out.push_back(makeToken(kind::Variable, numberForm, static_cast<std::uint32_t>(index), 0.0));
+}
+
+void Parser::emitBinary(std::uint8_t code) { m_out.push_back(makeBinaryToken(code)); }
+void Parser::emitUnary(std::uint8_t code) { m_out.push_back(makeUnaryToken(code)); }
+
+// ---------------------------------------------------------------------------------
+// Grammar levels
+
+void Parser::relation()
+{
+    ++m_nesting;
+    sum();
+    if (!stopped() && isRelationChar(m_c)) {
+        const auto sign = static_cast<std::uint8_t>(m_c);
+        advance();
+        sum();
+        switch (sign) {
+        case '=':
+        case '>':
+        case 0xBB: // starting value
+        case 0x85: // elimination
+            emitBinary('-');
+            break;
+        case '<':
+            emitBinary('-');
+            if (m_nesting != 1)
+                emitUnary('-');
+            break;
+        default: // 0xF2, 0xF3: no operation
+            break;
+        }
+        if (m_nesting == 1)
+            m_relation = sign;
+    }
+    --m_nesting;
+}
+
+void Parser::sum()
+{
+    bool negate = false;
+    if (m_c == '-' || m_c == '+') {
+        negate = m_c == '-';
+        advance();
+    }
+    term();
+    if (negate)
+        emitUnary('-');
+    while (!stopped() && (m_c == '+' || m_c == '-')) {
+        const auto op = static_cast<std::uint8_t>(m_c);
+        advance();
+        term();
+        emitBinary(op);
+    }
+}
+
+void Parser::term()
+{
+    power();
+    while (!stopped() && (m_c == '*' || m_c == '/' || m_c == '@')) {
+        const auto op = static_cast<std::uint8_t>(m_c);
+        advance();
+        power();
+        emitBinary(op);
+    }
+}
+
+void Parser::power()
+{
+    factor();
+    while (!stopped() && m_c == '^') {
+        advance();
+        factor();
+        emitBinary('^');
+    }
+}
+
+void Parser::factor()
+{
+    struct DepthScope {
+        int& depth;
+        explicit DepthScope(int& d) : depth(d) { ++depth; }
+        ~DepthScope() { --depth; }
+    } scope(m_depth);
+
+    if (stopped())
+        return;
+    if (m_depth > kMaxNesting) {
+        m_lexer.error("Expression nested too deeply");
+        return;
+    }
+    const int c = m_c;
+    if (c == '(') {
+        group();
+        polar();
+        return;
+    }
+    if (c == Lexer::kEnd) {
+        m_lexer.error("Unexpected end of file");
+        return;
+    }
+    if (!isFactorStartChar(c)) {
+        m_lexer.error("Illegal Character #" + std::to_string(c));
+        do
+            m_c = m_lexer.nextChar();
+        while (m_c != Lexer::kEnd && !isFactorStartChar(m_c));
+        return;
+    }
+    if (c == kImaginarySign) {
+        imaginary();
+        return;
+    }
+    if (c == kDegreeSign) {
+        degreePrefix();
+        return;
+    }
+    if (c == '%') {
+        argumentReference();
+        return;
+    }
+    if (beginsWord(c)) {
+        wordFactor();
+        return;
+    }
+    numberFactor();
+}
+
+// ---------------------------------------------------------------------------------
+// Factor forms
+
+void Parser::group()
+{
+    advance();
+    relation();
+    if (stopped())
+        return;
+    closeParenthesis();
+}
+
+void Parser::closeParenthesis()
+{
+    if (m_c != ')') {
+        m_lexer.error("Error: \")\" expected");
+        return;
+    }
+    advance();
+}
+
+void Parser::imaginary()
+{
+    const std::uint8_t saved = m_form;
+    advance();
+    if (isDigitChar(m_c) || m_c == '.') {
+        m_form = form::Imaginary;
+        number();
+        m_form = saved;
+        polar();
+        return;
+    }
+    emitConstant(form::Imaginary, 1.0);
+}
+
+void Parser::degreePrefix()
+{
+    advance();
+    const std::string word = m_lexer.recentWord();
+    std::uint32_t index = 0;
+    if (!word.empty()) {
+        const int n = enterName(word);
+        if (stopped())
+            return;
+        index = static_cast<std::uint32_t>(n);
+        m_state.explicitDefinitions = true;
+        m_state.rereadEquations = true;
+    }
+    const std::uint32_t saved = m_prefixVariable;
+    m_prefixVariable = index;
+    factor();
+    m_prefixVariable = saved;
+}
+
+void Parser::argumentReference()
+{
+    const int d = m_lexer.nextChar();
+    const int k = isDigitChar(d) ? d - '0' : 0;
+    if (m_arguments.empty() || k < 1 || k > static_cast<int>(m_arguments.back().size())) {
+        m_lexer.error("Error in Function File");
+        return;
+    }
+    const Chain& argument = m_arguments.back()[static_cast<std::size_t>(k - 1)];
+    m_out.insert(m_out.end(), argument.begin(), argument.end());
+    advance();
+    polar();
+}
+
+void Parser::wordFactor()
+{
+    int next = Lexer::kEnd;
+    const std::string word = m_lexer.readWord(m_c, next);
+    const bool impliedParenthesis = m_lexer.impliedProduct();
+    m_c = next;
+
+    if (word == "PI" || word == "\xF0") {
+        emitConstant(form::Pi, kPi);
+        polar();
+        return;
+    }
+    if (word == "?") {
+        emitConstant(form::Undefined, UNDEFINED);
+        polar();
+        return;
+    }
+    const int second = lookupTwoArgumentFunction(word);
+    if (second != 0 && kTwoArgumentNames[static_cast<std::size_t>(second - 1)].code == 'F') {
+        ifConstruct();
+        return;
+    }
+    const int first = lookupFunction(word);
+    if (first != 0 || second != 0) {
+        functionCall(first, second);
+        polar();
+        return;
+    }
+    if (const std::string path = functionFile(word); !path.empty()) {
+        functionFileCall(word, path, impliedParenthesis);
+        polar();
+        return;
+    }
+    variable(word);
+    polar();
+}
+
+void Parser::numberFactor()
+{
+    if (m_c == '-') {
+        const int d = m_lexer.nextChar();
+        m_lexer.unget(d);
+        if (!isDigitChar(d) && d != '.') {
+            // A negation in factor position: x * -y is x * (-y).
+            advance();
+            if (m_c == '(')
+                group();
+            else
+                term();
+            emitUnary('-');
+            return;
+        }
+    }
+    number();
+    polar();
+}
+
+void Parser::number()
+{
+    int next = Lexer::kEnd;
+    const double value = m_lexer.readNumber(m_c, next);
+    m_c = next;
+    emitConstant(m_form, value);
+}
+
+void Parser::functionCall(int firstTableIndex, int secondTableIndex)
+{
+    const bool parenthesis = m_c == '(';
+    if (parenthesis)
+        advance();
+    if (secondTableIndex != 0) {
+        relation();
+        if (stopped())
+            return;
+        if (m_c != ',') {
+            m_lexer.error("Comma expected");
+            return;
+        }
+        advance();
+        relation();
+        if (stopped())
+            return;
+        emitBinary(kTwoArgumentNames[static_cast<std::size_t>(secondTableIndex - 1)].code);
+    } else {
+        relation();
+        if (stopped())
+            return;
+        emitUnary(kFunctionNames[static_cast<std::size_t>(firstTableIndex - 1)].code);
+    }
+    if (parenthesis)
+        closeParenthesis();
+}
+
+bool Parser::keyword(std::string_view expected)
+{
+    if (!isWordChar(m_c))
+        return false;
+    int next = Lexer::kEnd;
+    const std::string word = m_lexer.readWord(m_c, next, true);
+    m_c = next;
+    return word == expected;
+}
+
+void Parser::ifConstruct()
+{
+    relation(); // the condition
+    if (stopped())
+        return;
+    if (!keyword("THEN")) {
+        m_lexer.error("THEN expected");
+        return;
+    }
+    sum();
+    if (stopped())
+        return;
+    if (!keyword("ELSE")) {
+        m_lexer.error("ELSE expected");
+        return;
+    }
+    sum();
+    if (stopped())
+        return;
+    emitBinary('H');
+    emitBinary('F');
+}
+
+std::string Parser::functionFile(const std::string& word)
+{
+    if (const auto it = m_functionFiles.find(word); it != m_functionFiles.end())
+        return it->second;
+    namespace fs = std::filesystem;
+    auto isFile = [](const std::string& p) {
+        std::error_code ec;
+        return fs::is_regular_file(p, ec);
+    };
+    std::string found;
+    std::string candidate = resolveCompanion(word, "FUN");
+    if (isFile(candidate)) {
+        found = candidate;
+    } else if (!m_functionFolder.empty()) {
+        candidate = resolveCompanion((fs::path(m_functionFolder) / word).string(), "FUN");
+        if (isFile(candidate))
+            found = candidate;
+    }
+    m_functionFiles.emplace(word, found);
+    return found;
+}
+
+void Parser::functionFileCall(const std::string& name, const std::string& path, bool impliedParenthesis)
+{
+    if (m_fileDepth >= kMaxFunctionFileDepth) {
+        m_lexer.error("Function files nested too deeply");
+        return;
+    }
+    auto file = std::make_unique<TextFile>();
+    file->suppressMessages = true;
+    if (!file->openRead(path)) {
+        m_lexer.error("Error in Function File");
+        return;
+    }
+    std::string header;
+    for (int ch = file->readChar(); ch >= 0 && ch != '\n'; ch = file->readChar())
+        if (header.size() < kFunctionHeaderLimit)
+            header.push_back(static_cast<char>(ch));
+    const int count = parameterCount(header);
+    if (count < 1 || count > 4) {
+        m_lexer.error("Error in Function \"" + name + "\"");
+        emitConstant(form::Undefined, UNDEFINED);
+        file->close();
+        return;
+    }
+
+    // The word was followed by "(": the lexer gave it back and announced a product.
+    if (impliedParenthesis && m_c == '*')
+        m_c = m_lexer.nextSignificant();
+    const bool parenthesis = m_c == '(';
+    std::vector<Chain> arguments;
+    for (int k = 0; k < count && !stopped(); ++k) {
+        if (k > 0) {
+            if (m_c != ',') {
+                m_lexer.error("Comma expected");
+                break;
+            }
+            advance();
+        } else if (parenthesis) {
+            advance();
+        }
+        const std::size_t mark = m_out.size();
+        relation();
+        arguments.emplace_back(m_out.begin() + static_cast<std::ptrdiff_t>(mark), m_out.end());
+        m_out.resize(mark);
+    }
+    if (!stopped() && parenthesis)
+        closeParenthesis();
+
+    bool bodyIncomplete = false;
+    if (!stopped()) {
+        const int after = m_c;
+        m_arguments.push_back(std::move(arguments));
+        ++m_fileDepth;
+        m_lexer.pushSource(*file);
+        advance();
+        relation();
+        // The body is one relation, optionally closed by ";"; anything after it is an error.
+        if (!stopped() && m_c == ';')
+            advance();
+        bodyIncomplete = !stopped() && m_c != Lexer::kEnd;
+        m_lexer.popSource();
+        --m_fileDepth;
+        m_arguments.pop_back();
+        m_c = after;
+    }
+    file->close();
+    if ((m_state.abort || bodyIncomplete) && !m_state.interrupted)
+        m_lexer.error("Error in Function File");
+}
+
+void Parser::variable(std::string_view word)
+{
+    const bool eliminate = static_cast<unsigned char>(word.front()) == kEliminationMark;
+    const std::string_view name = eliminate ? word.substr(1) : word;
+    if (name.empty()) {
+        m_lexer.error("Illegal Character #" + std::to_string(kEliminationMark));
+        return;
+    }
+    const std::string cut(name.substr(0, static_cast<std::size_t>(kMaxNameLength)));
+    if (m_complex && !eliminate && m_realNames.count(cut) == 0) {
+        expandComplex(cut);
+        return;
+    }
+    const int index = enterName(cut);
+    if (index == 0)
+        return;
+    emitVariable(index, m_form);
+    if (eliminate)
+        m_eliminate = static_cast<std::uint32_t>(index);
+}
+
+void Parser::expandComplex(std::string_view name)
+{
+    // The appended byte must survive the cut to 33 characters, or the two parts of a
+    // long name would fall together.
+    const std::string base(name.substr(0, static_cast<std::size_t>(kMaxNameLength - 1)));
+    if (name.find(static_cast<char>(kPolarMark)) != std::string_view::npos) {
+        const int m = enterName(base + kMagnitudeSuffix);
+        const int a = m != 0 ? enterName(base + kAngleSuffix) : 0;
+        if (m == 0 || a == 0)
+            return;
+        // m*cos a + j*m*sin a
+        emitVariable(m, form::Real);
+        emitVariable(a, form::Real);
+        emitUnary('C');
+        emitBinary('*');
+        emitVariable(m, form::Imaginary);
+        emitVariable(a, form::Real);
+        emitUnary('S');
+        emitBinary('*');
+        emitBinary('+');
+        return;
+    }
+    const int r = enterName(base + "r");
+    const int i = r != 0 ? enterName(base + "i") : 0;
+    if (r == 0 || i == 0)
+        return;
+    emitVariable(r, form::Real);
+    emitVariable(i, form::Imaginary);
+    emitBinary('+');
+}
+
+void Parser::polar()
+{
+    if (stopped() || m_c != '@')
+        return;
+    advance();
+    const std::size_t mark = m_out.size();
+    relation();
+    if (stopped())
+        return;
+    const Chain angle(m_out.begin() + static_cast<std::ptrdiff_t>(mark), m_out.end());
+    m_out.resize(mark);
+    // r * (cos t + sin t * j)
+    m_out.insert(m_out.end(), angle.begin(), angle.end());
+    emitUnary('C');
+    m_out.insert(m_out.end(), angle.begin(), angle.end());
+    emitUnary('S');
+    m_out.push_back(makeImaginaryUnit());
+    emitBinary('*');
+    emitBinary('+');
+    emitBinary('*');
+}
+
+int Parser::enterName(std::string_view name)
+{
+    NameTable::Status status = NameTable::Status::Ok;
+    const int n = m_names.enter(name, m_variables, status);
+    switch (status) {
+    case NameTable::Status::Ok:
+        break;
+    case NameTable::Status::TooManyVariables:
+        m_lexer.error("Too Many Variables");
+        break;
+    case NameTable::Status::Full:
+        m_lexer.error("Name Table Is Full");
+        break;
+    }
+    return n;
+}
+
+} // namespace varnel

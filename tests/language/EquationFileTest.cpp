@@ -1,0 +1,367 @@
+// Reading an equation file: options line, working copy and its line breaking, the
+// statement loop with its messages and limits, complex mode's two passes, function
+// files beside the equation file, and interruption.
+#include "EquationFile.h"
+
+#include "ChainText.h"
+#include "Reporter.h"
+#include "RunSettings.h"
+#include "TextFile.h"
+#include "TranscriptHost.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace varnel;
+using varnel::test::chainText;
+using varnel::test::TempDir;
+using varnel::test::TranscriptHost;
+using varnel::test::writeFile;
+
+namespace {
+
+struct FileRead {
+    bool ok = false;
+    RunSettings settings;
+    EquationSet set;
+    ParseState state;
+    std::vector<std::string> pieces;
+    std::string log;
+    std::string workingCopy;
+    std::vector<std::string> equations;
+    std::vector<std::string> variables;
+};
+
+FileRead readAlg(const TempDir& dir, const std::string& text, RunSettings settings = {})
+{
+    writeFile(dir / "eq.alg", text);
+    FileRead r;
+    r.settings = settings;
+    {
+        TranscriptHost host;
+        Reporter reporter;
+        TextFile input;
+        TextFile results;
+        TextFile work;
+        r.ok = readEquationFile((dir / "eq").string(), r.settings, r.set, reporter, input, results,
+                                work, r.state);
+        r.pieces = host.pieces;
+        r.log = host.log;
+    }
+    r.workingCopy = varnel::test::readFile(dir / "eq.TMP");
+    for (const Equation& e : r.set.equations)
+        r.equations.push_back(chainText(e.code, r.set.variables));
+    for (int k = 1; k <= r.set.variables.count(); ++k)
+        r.variables.push_back(r.set.variables.names[static_cast<std::size_t>(k)]);
+    return r;
+}
+
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        out.push_back(line);
+    return out;
+}
+
+std::vector<std::string> errorPieces(const std::string& message)
+{
+    return {"Reading Equations...\n", "\n", message, "\n", "Error ..."};
+}
+
+TEST(EquationFile, WorkedExample)
+{
+    TempDir dir;
+    const FileRead r = readAlg(dir, "{Options: 50 -6 ROBUST INCREMENTAL}\nx*x + y = 3;\nx - y = 1;\n");
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.settings.maxIterations, 50);
+    EXPECT_EQ(r.settings.toleranceExponent, -6);
+    EXPECT_EQ(r.settings.method, 1);
+    EXPECT_EQ(r.settings.jacobianMethod, 1);
+    EXPECT_EQ(r.equations, (std::vector<std::string>{"x x B* y B+ 3 B- ;", "x y B- 1 B- ;"}));
+    EXPECT_EQ(r.set.equation(1).relation, '=');
+    EXPECT_EQ(r.set.equation(2).relation, '=');
+    EXPECT_EQ(r.set.equation(1).eliminate, 0u);
+    EXPECT_EQ(r.variables, (std::vector<std::string>{"x", "y"}));
+    EXPECT_EQ(r.pieces, std::vector<std::string>{"Reading Equations...\n"});
+    EXPECT_EQ(r.workingCopy, "x*x + y = 3;\nx - y = 1;\n");
+    EXPECT_TRUE(std::filesystem::exists(dir / "eq.PRN"));
+    EXPECT_EQ(std::filesystem::file_size(dir / "eq.PRN"), 0u);
+}
+
+TEST(EquationFile, OptionsLineOnlyOnTheFirstLine)
+{
+    RunSettings start;
+    start.maxIterations = 99;
+    start.toleranceExponent = -9;
+    start.method = 2;
+    start.jacobianMethod = 1;
+    start.guessMax = 5;
+    start.solveInGroups = false;
+    start.deltaJ = 0.5;
+    start.deltaT = 0.5;
+
+    struct Case {
+        int line;
+        std::string first;
+        int iterations, tolerance, method, jacobian;
+        double guessMax;
+        bool groups;
+        double deltaJ, deltaT;
+    };
+    const std::vector<Case> cases{
+        {__LINE__, "{Options: 10 -3 NEWTON SYMBOLIC 1 SEQUENTIAL 0.001 0.1 REAL}", 10, -3, 0, 0, 1, true, 0.001, 0.1},
+        {__LINE__, "{Options: 20}", 20, -9, 2, 1, 5, false, 0.5, 0.5},
+        {__LINE__, "{Options: x -3 NEWTON}", 99, -3, 0, 1, 5, false, 0.5, 0.5},
+        {__LINE__, "{Options: 10 -3 newton}", 10, -3, 2, 1, 5, false, 0.5, 0.5},
+        {__LINE__, "{first line}\n{Options: 10 -3 NEWTON}", 99, -9, 2, 1, 5, false, 0.5, 0.5},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const FileRead r = readAlg(dir, c.first + "\nx = 1;\n", start);
+        ASSERT_TRUE(r.ok) << "case at line " << c.line;
+        EXPECT_EQ(r.settings.maxIterations, c.iterations) << "case at line " << c.line;
+        EXPECT_EQ(r.settings.toleranceExponent, c.tolerance) << "case at line " << c.line;
+        EXPECT_EQ(r.settings.method, c.method) << "case at line " << c.line;
+        EXPECT_EQ(r.settings.jacobianMethod, c.jacobian) << "case at line " << c.line;
+        EXPECT_EQ(r.settings.guessMax, c.guessMax) << "case at line " << c.line;
+        EXPECT_EQ(r.settings.solveInGroups, c.groups) << "case at line " << c.line;
+        EXPECT_EQ(r.settings.deltaJ, c.deltaJ) << "case at line " << c.line;
+        EXPECT_EQ(r.settings.deltaT, c.deltaT) << "case at line " << c.line;
+        EXPECT_EQ(r.equations, std::vector<std::string>{"x 1 B- ;"}) << "case at line " << c.line;
+    }
+}
+
+TEST(EquationFile, HomotopyWithoutOptionsLineBecomesRobust)
+{
+    RunSettings homotopy;
+    homotopy.method = 3;
+    TempDir dir;
+    EXPECT_EQ(readAlg(dir, "x = 1;\n", homotopy).settings.method, 1);
+    EXPECT_EQ(readAlg(dir, "{Options: 10}\nx = 1;\n", homotopy).settings.method, 3);
+    // The first line, not an options line, is a line of equations.
+    EXPECT_EQ(readAlg(dir, "x = 1;", homotopy).workingCopy, "x = 1;\n");
+}
+
+struct BreakCase {
+    int line;
+    std::string text;
+    std::vector<std::size_t> pieces; // lengths of the working copy's lines
+};
+
+TEST(EquationFile, LongLinesAreBrokenAtTheRightCharacter)
+{
+    const std::string a(200, 'a');
+    auto A = [&](std::size_t n) { return a.substr(0, n); };
+    const std::vector<BreakCase> cases{
+        {__LINE__, A(79), {79}},
+        {__LINE__, A(59) + " " + A(40), {60, 40}},                 // last blank
+        {__LINE__, A(49) + " " + A(30), {50, 30}},                 // 80 characters are broken
+        {__LINE__, A(40) + " " + A(59), {41, 59}},                 // the 41st is searched
+        {__LINE__, A(39) + " " + A(60), {80, 20}},                 // the 40th is not
+        {__LINE__, A(69) + "*" + A(4) + "+" + A(30), {70, 35}},    // "*" before "+"
+        {__LINE__, A(49) + "+" + A(50), {50, 50}},                 // "+"
+        {__LINE__, A(44) + "-" + A(28) + "E-" + A(30), {45, 60}},  // "-" of an exponent skipped
+        {__LINE__, A(73) + "E+" + A(30), {80, 25}},                // "+" of an exponent skipped
+        {__LINE__, A(29) + " " + A(70), {80, 20}},                 // blank too early: hard break
+        {__LINE__, A(80), {80, 0}},
+        {__LINE__, A(200), {80, 80, 40}},
+    };
+    for (const BreakCase& c : cases) {
+        TempDir dir;
+        const FileRead r = readAlg(dir, c.text + "\n");
+        std::vector<std::size_t> lengths;
+        std::string joined;
+        for (const std::string& l : lines(r.workingCopy)) {
+            lengths.push_back(l.size());
+            joined += l;
+        }
+        EXPECT_EQ(lengths, c.pieces) << "case at line " << c.line;
+        EXPECT_EQ(joined, c.text) << "case at line " << c.line;
+    }
+}
+
+TEST(EquationFile, ManyBlanksBreakAtTheEightiethCharacter)
+{
+    std::string text;
+    for (int k = 0; k < 20; ++k)
+        text += "aaaaaaaaa ";
+    TempDir dir;
+    const FileRead r = readAlg(dir, text);
+    const std::vector<std::string> got = lines(r.workingCopy);
+    ASSERT_EQ(got.size(), 3u);
+    EXPECT_EQ(got[0].size(), 80u);
+    EXPECT_EQ(got[1].size(), 80u);
+    EXPECT_EQ(got[2].size(), 40u);
+}
+
+TEST(EquationFile, LongLineFileReadsAsOneStatement)
+{
+    // 3000 terms on one line; the breaks land on blanks and never split a number.
+    std::string text = "y = 0";
+    for (int k = 0; k < 3000; ++k)
+        text += " + 1.5E+10*x" + std::to_string(k % 7);
+    text += ";";
+    TempDir dir;
+    const FileRead r = readAlg(dir, text);
+    ASSERT_TRUE(r.ok) << r.state.errorMessage;
+    for (const std::string& l : lines(r.workingCopy))
+        EXPECT_LE(l.size(), 80u);
+    ASSERT_EQ(r.set.equationCount(), 1);
+    EXPECT_EQ(r.set.variables.count(), 8);
+    const Chain& code = r.set.equation(1).code;
+    EXPECT_EQ(code.size(), 2u + 3000u * 4u + 2u);
+    int bigConstants = 0;
+    for (const Token& t : code)
+        bigConstants += (t.kind == kind::Constant && t.value == 1.5e10) ? 1 : 0;
+    EXPECT_EQ(bigConstants, 3000);
+}
+
+TEST(EquationFile, MissingSemicolonStopsTheReading)
+{
+    TempDir dir;
+    const FileRead r = readAlg(dir, "x = 2.5.3;\ny = 1;\n");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.pieces, (std::vector<std::string>{"Reading Equations...\n", "Char ", ".", "\n", "\n",
+                                                  " Error: \";\" expected", "\n", "Error ..."}));
+    EXPECT_EQ(r.state.errorPosition, 8);
+    EXPECT_EQ(r.set.equationCount(), 1);
+    EXPECT_EQ(r.variables, std::vector<std::string>{"x"});
+}
+
+TEST(EquationFile, ParseErrorAbandonsTheStatementAndStopsTheReading)
+{
+    TempDir dir;
+    const FileRead r = readAlg(dir, "a = 1;\nb = (2;\nc = 3;\n");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.pieces, errorPieces("Error: \")\" expected"));
+    EXPECT_EQ(r.state.errorMessage, "Error: \")\" expected");
+    EXPECT_EQ(r.variables, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(r.set.equationCount(), 2);
+}
+
+TEST(EquationFile, StatementAtTheEndWithoutSemicolon)
+{
+    TempDir dir;
+    const FileRead r = readAlg(dir, "x = 1;\ny = 2");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.pieces, (std::vector<std::string>{"Reading Equations...\n", "Char ", "", "\n", "\n",
+                                                  " Error: \";\" expected", "\n", "Error ..."}));
+}
+
+TEST(EquationFile, TooManyEquations)
+{
+    std::string text;
+    for (int k = 0; k < 2001; ++k)
+        text += "x = 1;\n";
+    TempDir dir;
+    const FileRead r = readAlg(dir, text);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.pieces, errorPieces("Too Many Equations"));
+    EXPECT_EQ(r.set.equationCount(), 2000);
+    // Exactly 2000 are fine.
+    text.resize(text.size() - 7);
+    EXPECT_TRUE(readAlg(dir, text).ok);
+}
+
+TEST(EquationFile, TooManyVariables)
+{
+    std::string text = "0";
+    for (int k = 1; k <= 2001; ++k)
+        text += "+v" + std::to_string(k);
+    TempDir dir;
+    const FileRead r = readAlg(dir, text + ";");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.pieces, errorPieces("Too Many Variables"));
+}
+
+TEST(EquationFile, MissingEquationFile)
+{
+    TempDir dir;
+    TranscriptHost host;
+    Reporter reporter;
+    TextFile input, results, work;
+    RunSettings settings;
+    EquationSet set;
+    ParseState state;
+    const std::string base = (dir / "absent").string();
+    EXPECT_FALSE(readEquationFile(base, settings, set, reporter, input, results, work, state));
+    EXPECT_EQ(host.pieces, (std::vector<std::string>{"Reading Equations...\n", "\n", "Equation file ",
+                                                     base + ".ALG", " cannot be opened", "\n",
+                                                     "Error ..."}));
+}
+
+TEST(EquationFile, ComplexModeReadsTwiceAndAddsTwins)
+{
+    const std::string options = "{Options: 10 -3 NEWTON SYMBOLIC 1 SEQUENTIAL 0.001 0.1 COMPLEX}\n";
+    struct Case {
+        int line;
+        std::string text;
+        std::vector<std::string> equations;
+        std::vector<std::string> variables;
+    };
+    const std::vector<Case> cases{
+        {__LINE__,
+         "z = w + 1;\nw = 2 + \xDF" "3;",
+         {"zr zi~j B+ wr wi~j B+ 1 B+ B- ;", "1~j zr zi~j B+ wr wi~j B+ 1 B+ B- B* ;",
+          "wr wi~j B+ 2 3~j B+ B- ;", "1~j wr wi~j B+ 2 3~j B+ B- B* ;"},
+         {"zr", "zi", "wr", "wi"}},
+        {__LINE__, "z = 1;", {"z 1 B- ;"}, {"z"}},
+        {__LINE__, "1 = z;", {"1 z B- ;"}, {"z"}},
+        {__LINE__,
+         "P = MAG(V);\nV = 1 + \xDF" "2;",
+         {"P Vr Vi~j B+ Um B- ;", "Vr Vi~j B+ 1 2~j B+ B- ;", "1~j Vr Vi~j B+ 1 2~j B+ B- B* ;"},
+         {"P", "Vr", "Vi"}},
+        {__LINE__, "REAL(z) = IMAG(z);", {"zr zi~j B+ Ur zr zi~j B+ Ui B- ;"}, {"zr", "zi"}},
+        {__LINE__, "REAL(z) = 2*IMAG(z);",
+         {"zr zi~j B+ Ur 2 zr zi~j B+ Ui B* B- ;", "1~j zr zi~j B+ Ur 2 zr zi~j B+ Ui B* B- B* ;"},
+         {"zr", "zi"}},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const FileRead r = readAlg(dir, options + c.text);
+        ASSERT_TRUE(r.ok) << "case at line " << c.line << ": " << r.state.errorMessage;
+        EXPECT_TRUE(r.settings.complexMode) << "case at line " << c.line;
+        EXPECT_EQ(r.equations, c.equations) << "case at line " << c.line;
+        EXPECT_EQ(r.variables, c.variables) << "case at line " << c.line;
+        EXPECT_EQ(r.set.equation(1).relation, '=') << "case at line " << c.line;
+        EXPECT_EQ(r.set.equation(r.set.equationCount()).relation, '=') << "case at line " << c.line;
+    }
+}
+
+TEST(EquationFile, TwinsCountAgainstTheEquationLimit)
+{
+    std::string text = "{Options: 10 -3 NEWTON SYMBOLIC 1 SEQUENTIAL 0.001 0.1 COMPLEX}\n";
+    for (int k = 0; k < 1001; ++k)
+        text += "z = w;\n";
+    TempDir dir;
+    const FileRead r = readAlg(dir, text);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.pieces, errorPieces("Too Many Equations"));
+}
+
+TEST(EquationFile, FunctionFileBesideTheEquationFile)
+{
+    TempDir dir;
+    writeFile(dir / "HYP.FUN", "HYP 2\nSQRT(%1^2 + %2^2)\n");
+    const FileRead r = readAlg(dir, "c = HYP(a, b);\n");
+    ASSERT_TRUE(r.ok) << r.state.errorMessage;
+    EXPECT_EQ(r.equations, std::vector<std::string>{"c a 2 B^ b 2 B^ B+ UQ B- ;"});
+}
+
+TEST(EquationFile, InterruptStopsTheReading)
+{
+    TempDir dir;
+    requestInterrupt();
+    const FileRead r = readAlg(dir, "x = 1;\ny = 2;\n");
+    clearInterrupt();
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.state.interrupted);
+    EXPECT_EQ(r.pieces, (std::vector<std::string>{"Reading Equations...\n", "User inicira prekid..", "\n"}));
+}
+
+} // namespace
