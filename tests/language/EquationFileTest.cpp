@@ -4,6 +4,7 @@
 #include "EquationFile.h"
 
 #include "ChainText.h"
+#include "Evaluator.h"
 #include "Reporter.h"
 #include "RunSettings.h"
 #include "TextFile.h"
@@ -11,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -362,6 +365,63 @@ TEST(EquationFile, InterruptStopsTheReading)
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(r.state.interrupted);
     EXPECT_EQ(r.pieces, (std::vector<std::string>{"Reading Equations...\n", "User inicira prekid..", "\n"}));
+}
+
+struct ExampleCase {
+    std::string file;
+    int equations;
+    std::map<std::string, double> answer; // the answer written in the file's comment
+    double tolerance = 1e-9;              // the special functions are approximations
+};
+
+TEST(EquationFile, ExamplesReadAndTheirAnswersZeroEveryResidual)
+{
+    const std::vector<ExampleCase> cases{
+        {"intersection", 2, {{"x", 1.5615528128088303}, {"y", 0.5615528128088303}}},
+        {"phasor_divider", 8,
+         {{"Vsr", 8.660254037844387}, {"Vsi", 5.0}, {"Ir", 0.5973431581505102},
+          {"Ii", 0.8210414036224489}, {"VLr", 10.152390177882653}, {"VLi", 0.14750315653061197},
+          {"M", 10.153461651336192}, {"A", 0.01452788717591565}}},
+        {"pipe_friction", 3, {{"v", 0.9683237501456832}, {"Re", 48416.187507284165}, {"f", 0.02132990041165276}}},
+        {"special_roots", 6,
+         {{"z", 2.404825557695773}, {"e", 0.4769362762044699}, {"g", 4.0}, {"p", 0.6931471805599453}},
+         1e-7},
+        {"parallel_resistors", 2, {{"R", 2.342329219213245}, {"I", 4.0}}},
+    };
+    for (const ExampleCase& c : cases) {
+        // Read a copy, with the function file beside it, so that the source tree stays clean.
+        const std::filesystem::path examples = std::filesystem::path(VARNEL_SOURCE_DIR) / "examples";
+        TempDir dir;
+        std::filesystem::copy_file(examples / (c.file + ".alg"), dir / (c.file + ".alg"));
+        std::filesystem::copy_file(examples / "PAR.FUN", dir / "PAR.FUN");
+        const std::string base = (dir / c.file).string();
+        TranscriptHost host;
+        Reporter reporter;
+        TextFile input, results, work;
+        RunSettings settings;
+        EquationSet set;
+        ParseState state;
+        ASSERT_TRUE(readEquationFile(base, settings, set, reporter, input, results, work, state))
+            << c.file << ": " << state.errorMessage;
+        EXPECT_EQ(set.equationCount(), c.equations) << c.file;
+        ASSERT_EQ(static_cast<std::size_t>(set.variables.count()), c.answer.size()) << c.file;
+        std::vector<double> values{0.0};
+        for (int k = 1; k <= set.variables.count(); ++k) {
+            const auto it = c.answer.find(set.variables.names[static_cast<std::size_t>(k)]);
+            ASSERT_NE(it, c.answer.end()) << c.file << ": " << set.variables.names[static_cast<std::size_t>(k)];
+            values.push_back(it->second);
+        }
+        Evaluator evaluator(reporter);
+        evaluator.complexMode = settings.complexMode;
+        for (int i = 1; i <= set.equationCount(); ++i) {
+            if (set.equation(i).relation == 0xBB)
+                continue; // a starting value, not an equation
+            const double residual = evaluator.evaluate(set.equation(i).code, values.data()).real();
+            EXPECT_FALSE(evaluator.error().mark()) << c.file << " equation " << i;
+            EXPECT_LT(std::abs(residual), c.tolerance) << c.file << " equation " << i;
+        }
+        EXPECT_EQ(host.log, "Reading Equations...\n") << c.file;
+    }
 }
 
 } // namespace
