@@ -22,7 +22,7 @@ void append(Chain& chain, std::initializer_list<Token> tokens)
     chain.insert(chain.end(), tokens.begin(), tokens.end());
 }
 
-/// A sum of terms over nine variables: about one token in six is a function or a power.
+/// A sum of terms over seven variables: about one token in six is a function or a power.
 Chain mixedChain()
 {
     Chain c;

@@ -93,9 +93,11 @@ double realBinary(std::uint8_t code, double a, double b, Reporter& reporter, Eva
     return clampToBig(r);
 }
 
+namespace {
+
+/// arcsin x = arctan(x / sqrt(1 - x^2)) with the square and the quotient guarded.
 double realArcSine(double x, EvalError& error)
 {
-    // arcsin x = arctan(x / sqrt(1 - x^2)) with the square and the quotient guarded.
     const double d = guardedSub(1.0, guardedMul(x, x));
     double root = 0.0;
     if (std::fabs(x) > 1.0)
@@ -108,6 +110,8 @@ double realArcSine(double x, EvalError& error)
         q = -BIG;
     return std::atan(q);
 }
+
+} // namespace
 
 double realUnary(std::uint8_t code, double x, Reporter& reporter, EvalError& error)
 {

@@ -62,7 +62,4 @@ double realBinary(std::uint8_t code, double a, double b, Reporter& reporter, Eva
 /// The one-argument function `code` of x.
 double realUnary(std::uint8_t code, double x, Reporter& reporter, EvalError& error);
 
-/// Arc sine with the guarded root; shared with complex mode's real axis.
-double realArcSine(double x, EvalError& error);
-
 } // namespace varnel
