@@ -44,6 +44,7 @@ void CVarnel::resetRun()
     integrating = false;
     path.clear();
     baseName.clear();
+    phaseTimes = {};
 }
 
 bool CVarnel::solve(char* pathBuffer, const char* mode)
@@ -135,9 +136,11 @@ bool CVarnel::dispatch(const std::string& mode)
     case 'F':
         return readOptionsOnly();
     case 'S':
-        return modeNotBuilt("Solving algebraic equations");
+        if (!readEquations())
+            return false;
+        return solveAlgebraic();
     case 'U':
-        return modeNotBuilt("Solving with a list file or repetitive updates");
+        return runUpdates(mode);
     case 'E':
         return modeNotBuilt("Symbolic elimination");
     case 'A':
@@ -164,6 +167,34 @@ bool CVarnel::dispatch(const std::string& mode)
     reporter.send("\": nothing to do");
     reporter.raiseError();
     return false;
+}
+
+bool CVarnel::runUpdates(const std::string& mode)
+{
+    if (!readEquations())
+        return false;
+    if (settings.listFileAttached)
+        openListFile();
+    bool ok = false;
+    const char sub = mode.size() > 1 ? mode[1] : '\0';
+    if (sub == 'S') {
+        stepTotal = settings.listFileCount;
+        reporter.send("Number of Steps:");
+        reporter.sendf("%4d", stepTotal);
+        reporter.send("\n");
+        repeatSteps();
+        ok = success;
+    } else if (sub == 'I' || sub == 'R') {
+        ok = modeNotBuilt("Updating from a previous solution");
+    } else {
+        reporter.send("\n");
+        reporter.send("Unknown mode \"");
+        reporter.send(mode);
+        reporter.send("\": nothing to do");
+        reporter.raiseError();
+    }
+    streams[ListFile].close();
+    return ok;
 }
 
 bool CVarnel::fourierTransform(int, int, int, int, int, const char*)
