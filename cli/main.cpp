@@ -3,6 +3,7 @@
 // arrives; after a successful solution the variables follow as "name=value" lines.
 // Exit status: 0 when the run succeeded, 1 when it failed, 2 for bad usage.
 #include "CliHost.h"
+#include "PowerFlowGenerator.h"
 
 #include "varnel/Varnel.h"
 
@@ -75,6 +76,8 @@ int main(int argc, char** argv)
     std::string listFile;
     int listCount = 1;
     varnel::cli::HostState host;
+    bool fromCdf = false;
+    std::string cdfOutput;
 
     app.add_option("FILE", file, "Equation file (.alg)")->required();
     app.add_option("-m,--mode", mode, "Mode string (default S); see below")->capture_default_str();
@@ -105,6 +108,11 @@ int main(int argc, char** argv)
                  "Print name=value lines after a successful S/US run (default on)");
     app.add_flag("--bell", host.bell, "Ring the terminal bell (on standard error) for every beep");
 
+    app.add_flag("--from-cdf", fromCdf,
+                 "Convert FILE, an IEEE Common Data Format (.CF) network, into power-flow equations "
+                 "(FILE up to the first \".\" of its name, plus .ALG) instead of running the library");
+    app.add_option("--output", cdfOutput, "With --from-cdf: the equation file to write");
+
     std::string graphX;
     app.add_option("--graph-x", graphX, "Graph generation: the independent variable");
     app.add_option("--graph-from", host.answers.graphFrom, "Graph generation: From")->capture_default_str();
@@ -128,6 +136,15 @@ int main(int argc, char** argv)
     } catch (const CLI::ParseError& e) {
         app.exit(e);
         return 2;
+    }
+    if (fromCdf) {
+        const std::string output = cdfOutput.empty() ? varnel::powerFlowOutputName(file) : cdfOutput;
+        const varnel::PowerFlowResult result = varnel::convertCdfFile(file, output);
+        if (result.ok)
+            std::printf("%s\n", result.message.c_str());
+        else
+            std::fprintf(stderr, "varnel-cli: %s\n", result.message.c_str());
+        return result.ok ? 0 : 1;
     }
     if (mode.empty()) {
         std::fprintf(stderr, "varnel-cli: --mode must not be empty\n");
