@@ -5,7 +5,6 @@
 #include "Parser.h"
 
 #include "CharClasses.h"
-#include "EquationPath.h"
 #include "FunctionTable.h"
 #include "GuardedMath.h"
 #include "NumberText.h"
@@ -50,6 +49,37 @@ int parameterCount(std::string_view line)
     skipBlanks();
     int count = 0;
     return parseInteger(takeWord(), count) ? count : 0;
+}
+
+/// The function files of `folder` ("" for the working directory, whose files are named
+/// alone): name -> path, for every regular file whose extension is "FUN" in any case; the
+/// upper-case extension wins when both exist.
+std::unordered_map<std::string, std::string> listFunctionFiles(const std::string& folder)
+{
+    namespace fs = std::filesystem;
+    std::unordered_map<std::string, std::string> files;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), ec), end;
+         !ec && it != end; it.increment(ec)) {
+        std::error_code statusError;
+        if (!it->is_regular_file(statusError))
+            continue;
+        const std::string name = it->path().filename().string();
+        const std::size_t dot = name.rfind('.');
+        if (dot == std::string::npos || name.size() - dot != 4)
+            continue;
+        const std::string extension = name.substr(dot + 1);
+        bool isFun = true;
+        for (std::size_t i = 0; i < 3; ++i)
+            isFun = isFun && (extension[i] & ~0x20) == "FUN"[i];
+        if (!isFun)
+            continue;
+        const std::string path = folder.empty() ? name : (fs::path(folder) / name).string();
+        const std::string stem = name.substr(0, dot);
+        if (extension == "FUN" || files.count(stem) == 0)
+            files[stem] = path;
+    }
+    return files;
 }
 
 } // namespace
@@ -305,6 +335,14 @@ void Parser::argumentReference()
 
 void Parser::wordFactor()
 {
+    // "<" and ">" stand alone: they name the two-argument comparisons.
+    if (m_c == '<' || m_c == '>') {
+        const auto sign = static_cast<char>(m_c);
+        advance();
+        functionCall(lookupFunction(std::string(1, sign)), lookupTwoArgumentFunction(std::string(1, sign)));
+        polar();
+        return;
+    }
     int next = Lexer::kEnd;
     const std::string word = m_lexer.readWord(m_c, next);
     const bool impliedParenthesis = m_lexer.impliedProduct();
@@ -431,24 +469,18 @@ void Parser::ifConstruct()
 
 std::string Parser::functionFile(const std::string& word)
 {
-    if (const auto it = m_functionFiles.find(word); it != m_functionFiles.end())
-        return it->second;
-    namespace fs = std::filesystem;
-    auto isFile = [](const std::string& p) {
-        std::error_code ec;
-        return fs::is_regular_file(p, ec);
-    };
-    std::string found;
-    std::string candidate = resolveCompanion(word, "FUN");
-    if (isFile(candidate)) {
-        found = candidate;
-    } else if (!m_functionFolder.empty()) {
-        candidate = resolveCompanion((fs::path(m_functionFolder) / word).string(), "FUN");
-        if (isFile(candidate))
-            found = candidate;
+    if (!m_functionFilesListed) {
+        m_workingDirectoryFiles = listFunctionFiles("");
+        m_folderFiles.clear();
+        if (!m_functionFolder.empty())
+            m_folderFiles = listFunctionFiles(m_functionFolder);
+        m_functionFilesListed = true;
     }
-    m_functionFiles.emplace(word, found);
-    return found;
+    if (const auto it = m_workingDirectoryFiles.find(word); it != m_workingDirectoryFiles.end())
+        return it->second;
+    if (const auto it = m_folderFiles.find(word); it != m_folderFiles.end())
+        return it->second;
+    return {};
 }
 
 void Parser::functionFileCall(const std::string& name, const std::string& path, bool impliedParenthesis)

@@ -39,7 +39,11 @@ public:
     /// becomes two real unknowns (name+"r", name+"i"; polar names: name+0xF1, name+0xB0).
     void setComplexMode(bool on, std::vector<std::string> realNames = {});
     /// The folder searched for function files after the working directory.
-    void setFunctionFolder(std::string folder) { m_functionFolder = std::move(folder); }
+    void setFunctionFolder(std::string folder)
+    {
+        m_functionFolder = std::move(folder);
+        m_functionFilesListed = false;
+    }
 
     /// Takes the first significant character of the input as the look-ahead.
     void start() { advance(); }
@@ -105,7 +109,11 @@ private:
     std::unordered_set<std::string> m_realNames;
 
     std::string m_functionFolder;
-    std::unordered_map<std::string, std::string> m_functionFiles; // word -> path or ""
+    // Function files of the working directory and of the function folder, by name
+    // (listed once, on the first look-up).
+    bool m_functionFilesListed = false;
+    std::unordered_map<std::string, std::string> m_workingDirectoryFiles;
+    std::unordered_map<std::string, std::string> m_folderFiles;
     std::vector<std::vector<Chain>> m_arguments; // argument chains per function file
     int m_fileDepth = 0;
 };

@@ -112,6 +112,7 @@ TEST(Parser, LayoutOfEachConstruct)
         {__LINE__, "D(y, x) + INT(y, x)", "y x B#EB y x B#9F B+"},
         {__LINE__, "DELAY(y, 1) + LIM(y, x) + ARG(y, x)", "y 1 B#E7 y x Bl B+ y x Bg B+"},
         {__LINE__, "<(a, b) + >(a, b)", "a b B< a b B> B+"},
+        {__LINE__, "<a, b", "a b B<"},
         {__LINE__, "U(x)", "x UU"},
         {__LINE__, "u(x)", "u x B*"},
         {__LINE__, "d(x)", "d x B*"},
@@ -341,6 +342,18 @@ TEST(Parser, FunctionFileErrors)
     ASSERT_FALSE(p.pieces.empty());
     EXPECT_EQ(p.pieces[1], "Function files nested too deeply");
     EXPECT_EQ(p.state.errorMessage, "Error in Function File");
+}
+
+TEST(Parser, FunctionFileExtensionInAnyCaseUpperCaseFirst)
+{
+    TempDir dir;
+    writeFile(dir / "K.fun", "K 1\n%1 + 1\n");
+    writeFile(dir / "L.Fun", "L 1\n%1 + 3\n");
+    std::filesystem::create_directory(dir / "M.FUN");
+    const Options options{false, {}, dir.path().string()};
+    EXPECT_EQ(parse("K(x) + L(x) + M(x);", options).code, "x 1 B+ x 3 B+ B+ M x B* B+");
+    writeFile(dir / "K.FUN", "K 1\n%1 + 2\n");
+    EXPECT_EQ(parse("K(x);", options).code, "x 2 B+");
 }
 
 TEST(Parser, FunctionFileInTheWorkingDirectoryComesFirst)
