@@ -1,0 +1,167 @@
+// The Jacobian listing: its exact layout, reading it back into the sparse structure,
+// and the failures of missing or damaged listings; the incremental entries.
+#include "JacobianListing.h"
+
+#include "CVarnel.h"
+#include "Differentiator.h"
+#include "Reporter.h"
+#include "SparseMatrix.h"
+#include "TextFile.h"
+#include "TranscriptHost.h"
+
+#include <gtest/gtest.h>
+
+using namespace varnel;
+using namespace varnel::test;
+
+namespace {
+
+Token end() { return makeToken(kind::End, ' ', 0, 0.0); }
+
+/// x + 2*y = 3 and x*y = 2, with x = 1 and y = 2.
+EquationSet twoEquations()
+{
+    EquationSet set;
+    set.variables.add("x", 1.0);
+    set.variables.add("y", 2.0);
+    Equation a;
+    a.code = {makeVariable(1), makeConstant(2), makeVariable(2), makeBinaryToken('*'), makeBinaryToken('+'),
+              makeConstant(3), makeBinaryToken('-'), end()};
+    Equation b;
+    b.code = {makeVariable(1), makeVariable(2), makeBinaryToken('*'), makeConstant(2), makeBinaryToken('-'), end()};
+    set.equations = {a, b};
+    return set;
+}
+
+const char* const kListing = "      1       1\n"
+                             "V        0   1.000000E+00\n"
+                             ";\n"
+                             "      1       2\n"
+                             "V        0   2.000000E+00\n"
+                             ";\n"
+                             "      2       1\n"
+                             "X        2   0.000000E+00\n"
+                             ";\n"
+                             "      2       2\n"
+                             "X        1   0.000000E+00\n"
+                             ";\n"
+                             "   0   0   0\n";
+
+TEST(JacobianListing, LayoutOfEveryEntry)
+{
+    TranscriptHost host;
+    TempDir dir;
+    Reporter reporter;
+    Differentiator differentiator(reporter);
+    TextFile file;
+    const EquationSet set = twoEquations();
+    EXPECT_TRUE(writeJacobianListing(set, file, (dir / "m.JAC").string(), differentiator, reporter, false));
+    EXPECT_EQ(readFile(dir / "m.JAC"), kListing);
+    EXPECT_EQ(host.log, "\n");
+}
+
+TEST(JacobianListing, DerivativeInformationIsShownPerEquation)
+{
+    TranscriptHost host;
+    TempDir dir;
+    Reporter reporter;
+    Differentiator differentiator(reporter);
+    TextFile file;
+    writeJacobianListing(twoEquations(), file, (dir / "m.JAC").string(), differentiator, reporter, true);
+    EXPECT_EQ(host.log, "\n\n   1 wrtx wrty\n   2 wrtx wrty");
+}
+
+TEST(JacobianListing, ReadBackIntoTheStructure)
+{
+    TranscriptHost host;
+    TempDir dir;
+    writeFile(dir / "m.JAC", kListing);
+    Reporter reporter;
+    TextFile file;
+    SparseMatrix matrix;
+    ASSERT_TRUE(readJacobianStructure(file, (dir / "m.JAC").string(), 2, 2, matrix, reporter));
+    EXPECT_EQ(matrix.entryCount(), 4);
+    const EquationSet set = twoEquations();
+    Evaluator evaluator(reporter);
+    const struct {
+        int row, column;
+        double value;
+    } expected[] = {{1, 1, 1.0}, {1, 2, 2.0}, {2, 1, 2.0}, {2, 2, 1.0}};
+    for (const auto& e : expected) {
+        const int index = matrix.find(e.row, e.column);
+        ASSERT_GE(index, 0);
+        EXPECT_DOUBLE_EQ(evaluator.evaluateReal(matrix.entry(index).code, set.variables.values.data()), e.value);
+    }
+    EXPECT_EQ(matrix.diagonal(1), matrix.find(1, 1));
+    EXPECT_EQ(matrix.diagonal(2), matrix.find(2, 2));
+}
+
+TEST(JacobianListing, AnEmptyListingGivesAnEmptyStructure)
+{
+    TranscriptHost host;
+    TempDir dir;
+    writeFile(dir / "m.JAC", "   0   0   0\n");
+    Reporter reporter;
+    TextFile file;
+    SparseMatrix matrix;
+    EXPECT_TRUE(readJacobianStructure(file, (dir / "m.JAC").string(), 2, 2, matrix, reporter));
+    EXPECT_EQ(matrix.entryCount(), 0);
+}
+
+TEST(JacobianListing, MissingOrDamagedListingsAreIncorrect)
+{
+    TempDir dir;
+    const std::string full = kListing;
+    const std::size_t endLine = full.find("   0   0   0");
+    std::vector<std::string> damaged;
+    for (std::size_t n = 0; n < endLine + 4; ++n)
+        damaged.push_back(full.substr(0, n)); // every truncation before the end mark
+    damaged.push_back(replaceAll(full, "      2       2", "      2       9")); // no such variable
+    damaged.push_back(replaceAll(full, "X        1 ", "X       77 "));        // token of no variable
+    damaged.push_back(replaceAll(full, "      1       1\n", "      x       1\n"));
+    for (const std::string& text : damaged) {
+        TranscriptHost host;
+        writeFile(dir / "m.JAC", text);
+        Reporter reporter;
+        TextFile file;
+        SparseMatrix matrix;
+        EXPECT_FALSE(readJacobianStructure(file, (dir / "m.JAC").string(), 2, 2, matrix, reporter)) << text;
+        EXPECT_TRUE(reporter.runError);
+        EXPECT_EQ(host.log, "Jacobian File Incorrect<BEEP>\nError ...") << text;
+        EXPECT_EQ(matrix.entryCount(), 0);
+    }
+    TranscriptHost host;
+    Reporter reporter;
+    TextFile file;
+    SparseMatrix matrix;
+    EXPECT_FALSE(readJacobianStructure(file, (dir / "none.JAC").string(), 2, 2, matrix, reporter));
+    EXPECT_EQ(host.log, "Jacobian File Incorrect<BEEP>\nError ...");
+}
+
+TEST(JacobianListing, VariablesInOrderOfFirstOccurrence)
+{
+    const Chain code = {makeVariable(3), makeVariable(1), makeVariable(3), makeBinaryToken('*'),
+                        makeVariable(1), makeBinaryToken('+'), makeBinaryToken('-'), end()};
+    EXPECT_EQ(variablesOf(code), (std::vector<std::uint32_t>{3, 1}));
+}
+
+TEST(JacobianListing, IncrementalEntryIsAForwardDifference)
+{
+    TranscriptHost host;
+    CVarnel solver;
+    SolverOptions options;
+    options.jacobianMethod = 1;
+    options.deltaJ = 0.001;
+    solver.setOptions(&options);
+    solver.set.variables.add("x", 1.0);
+    Equation square;
+    square.code = {makeVariable(1), makeVariable(1), makeBinaryToken('*'), end()};
+    solver.set.equations = {square};
+    buildIncrementalStructure(solver.set, solver.matrix);
+    ASSERT_EQ(solver.matrix.entryCount(), 1) << "one entry however often x occurs";
+    solver.evaluateJacobian(0);
+    EXPECT_NEAR(solver.matrix.entry(0).value, 2.001, 1e-9);
+    EXPECT_EQ(solver.set.variables.values[1], 1.0) << "the variable is restored";
+}
+
+} // namespace
