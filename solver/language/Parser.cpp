@@ -107,6 +107,7 @@ Statement Parser::parseStatement()
     m_relation = ' ';
     m_eliminate = 0;
     relation();
+    m_tokensBefore += m_out.size();
     Statement s;
     s.code = std::move(m_out);
     s.relation = m_relation;
@@ -328,6 +329,8 @@ void Parser::argumentReference()
         return;
     }
     const Chain& argument = m_arguments.back()[static_cast<std::size_t>(k - 1)];
+    if (!roomFor(argument.size()))
+        return;
     m_out.insert(m_out.end(), argument.begin(), argument.end());
     advance();
     polar();
@@ -613,6 +616,8 @@ void Parser::polar()
     relation();
     if (stopped())
         return;
+    if (!roomFor(m_out.size() - mark + 6))
+        return;
     const Chain angle(m_out.begin() + static_cast<std::ptrdiff_t>(mark), m_out.end());
     m_out.resize(mark);
     // r * (cos t + sin t * j)
@@ -624,6 +629,14 @@ void Parser::polar()
     emitBinary('*');
     emitBinary('+');
     emitBinary('*');
+}
+
+bool Parser::roomFor(std::size_t extra)
+{
+    if (m_tokensBefore + m_out.size() + extra <= kMaxTokens)
+        return true;
+    m_lexer.error("Equation too long");
+    return false;
 }
 
 int Parser::enterName(std::string_view name)

@@ -32,6 +32,10 @@ public:
     static constexpr int kMaxNesting = 200;
     /// Deepest nesting of function files calling function files.
     static constexpr int kMaxFunctionFileDepth = 16;
+    /// Most tokens that the statements of one reading may hold together. The polar form
+    /// copies its angle twice and a function file may use an argument several times, so
+    /// nesting them doubles the code per level; the bound keeps that finite.
+    static constexpr std::size_t kMaxTokens = 4000000;
 
     Parser(Lexer& lexer, NameTable& names, VariableTable& variables);
 
@@ -83,6 +87,9 @@ private:
     void polar();
 
     int enterName(std::string_view name);
+    /// False (and "Equation too long" reported) when `extra` more tokens would exceed
+    /// kMaxTokens.
+    bool roomFor(std::size_t extra);
     std::string functionFile(const std::string& word);
     bool stopped();
 
@@ -116,6 +123,7 @@ private:
     std::unordered_map<std::string, std::string> m_folderFiles;
     std::vector<std::vector<Chain>> m_arguments; // argument chains per function file
     int m_fileDepth = 0;
+    std::size_t m_tokensBefore = 0; // tokens of the statements parsed before this one
 };
 
 } // namespace varnel

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -276,6 +277,23 @@ TEST(Parser, DeepNestingIsRefusedNotOverflowed)
     const Parsed p = parse(std::string(150, '(') + "x" + std::string(150, ')') + ";");
     EXPECT_EQ(p.code, "x");
     EXPECT_FALSE(p.state.abort);
+}
+
+TEST(Parser, NestedPolarFormsStopAtTheTokenBound)
+{
+    // Every polar form copies its angle twice: 40 nested ones would need 2^40 tokens.
+    std::string text = "x";
+    for (int i = 0; i < 40; ++i)
+        text += "@x";
+    const Parsed p = parse(text + ";");
+    EXPECT_EQ(p.state.errorMessage, "Equation too long");
+    // 10 are fine: n nested forms hold 8*2^n - 7 tokens (r, t, C, t, S, j, *, +, *).
+    std::string small = "x";
+    for (int i = 0; i < 10; ++i)
+        small += "@x";
+    const Parsed q = parse(small + ";");
+    EXPECT_FALSE(q.state.abort);
+    EXPECT_EQ(std::count(q.code.begin(), q.code.end(), ' ') + 1, 8 * 1024 - 7);
 }
 
 TEST(Parser, FunctionFileWithTwoParameters)
