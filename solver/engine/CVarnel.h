@@ -171,6 +171,9 @@ private:
     bool dispatch(const std::string& mode);
     bool modeNotBuilt(const char* what);
     bool readOptionsOnly();
+    /// The equation file (base name + ".ALG" in any case) is a readable file; otherwise
+    /// "Equation file ... cannot be opened" and a compile error.
+    bool equationFileReadable();
     bool runUpdates(const std::string& mode);
 
     HWND m_wnd = nullptr;

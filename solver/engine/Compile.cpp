@@ -14,6 +14,8 @@ bool CVarnel::readEquations()
     PhaseClock clock(phaseTimes.reading);
     closeStreams();
     set.clear();
+    if (!equationFileReadable())
+        return false;
     ParseState state;
     const bool ok = readEquationFile(baseName, settings, set, reporter, streams[Input], streams[Results],
                                      streams[WorkingCopy], state);
@@ -114,5 +116,11 @@ bool CVarnel::checkSize()
         reporter.raiseError();
         return false;
     }
-    return n != 0;
+    if (n == 0) {
+        reporter.send("\n");
+        reporter.send("No equations to solve");
+        reporter.raiseError();
+        return false;
+    }
+    return true;
 }

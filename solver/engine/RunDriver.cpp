@@ -6,7 +6,9 @@
 #include "EquationPath.h"
 #include "OptionsLine.h"
 
+#include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <new>
 
 using namespace varnel;
@@ -101,16 +103,34 @@ bool CVarnel::modeNotBuilt(const char* what)
     return false;
 }
 
+bool CVarnel::equationFileReadable()
+{
+    const std::string file = resolveCompanion(baseName, "ALG");
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(file, ec)) {
+        std::FILE* probe = std::fopen(file.c_str(), "r");
+        if (probe != nullptr) {
+            std::fclose(probe);
+            return true;
+        }
+    }
+    reporter.send("\n");
+    reporter.send("Equation file ");
+    reporter.send(file);
+    reporter.send(" cannot be opened");
+    reporter.raiseError();
+    compileError = true;
+    return false;
+}
+
 bool CVarnel::readOptionsOnly()
 {
+    if (!equationFileReadable())
+        return false;
     const std::string file = resolveCompanion(baseName, "ALG");
     TextFile& input = streams[Input];
     input.suppressMessages = true;
     if (!input.openRead(file)) {
-        reporter.send("\n");
-        reporter.send("Equation file ");
-        reporter.send(file);
-        reporter.send(" cannot be opened");
         reporter.raiseError();
         compileError = true;
         return false;

@@ -132,3 +132,24 @@ TEST(RunDriver, BaseNames)
 }
 
 } // namespace
+
+namespace {
+
+TEST(RunDriver, AFolderOrAnEmptyFileIsNoEquationFile)
+{
+    TempDir dir;
+    std::filesystem::create_directory(dir / "folder.alg");
+    for (const char* mode : {"F", "S"}) {
+        TranscriptHost host;
+        const std::string path = (dir / "folder.alg").string();
+        EXPECT_FALSE(host.run(path, mode)) << mode;
+        EXPECT_NE(host.log.find("Equation file " + path + " cannot be opened<BEEP>\nError ..."), std::string::npos)
+            << host.log;
+    }
+    writeFile(dir / "empty.alg", "{ only a comment }\n");
+    TranscriptHost host;
+    EXPECT_FALSE(host.run((dir / "empty.alg").string(), "S"));
+    EXPECT_NE(host.log.find("\nNo equations to solve<BEEP>\nError ..."), std::string::npos) << host.log;
+}
+
+} // namespace
