@@ -155,6 +155,7 @@ public:
     std::vector<IfCondition> ifConditions;
     std::uint32_t homotopyVariable = 0;
     bool homotopySucceeded = false;
+    std::vector<double> homotopyTargets; // every target the continuation set, in order
     bool listExhausted = false;
     bool advanceIndependent = false;
 

@@ -67,12 +67,16 @@ void CVarnel::doHomotopySolution()
     if (homotopyVariable == 0)
         return;
     Equation& parameterEquation = set.equations.back();
-    auto setTarget = [&](double tau) { parameterEquation.code[1].value = tau; };
+    auto setTarget = [&](double target) {
+        parameterEquation.code[1].value = target;
+        homotopyTargets.push_back(target);
+    };
     std::vector<double>& x = set.variables.values;
 
     double h = settings.deltaT;
     double tau = h;
     reporter.runError = false;
+    homotopyTargets.clear();
     setTarget(tau);
     m_work.assign(static_cast<std::size_t>(set.equationCount()) + 1, 0.0);
     std::vector<double> accepted;
