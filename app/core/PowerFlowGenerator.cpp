@@ -89,8 +89,14 @@ struct Complex {
 class EquationText {
 public:
     void piece(std::string_view text) { m_text += text; }
-    void v(int bus) { m_text += "v" + std::to_string(bus); }
-    void a(int bus) { m_text += "a" + std::to_string(bus); }
+    void v(int bus) {
+        m_text += 'v';
+        m_text += std::to_string(bus);
+    }
+    void a(int bus) {
+        m_text += 'a';
+        m_text += std::to_string(bus);
+    }
 
     /// "%5lf", a negative value enclosed in parentheses.
     void number(double value) {
@@ -99,10 +105,13 @@ public:
             m_tooLarge = true;
             value = 0.0;
         }
-        if (value < 0.0)
-            m_text += "(" + fixed(value, 6) + ")";
-        else
+        if (value < 0.0) {
+            m_text += '(';
             m_text += fixed(value, 6);
+            m_text += ')';
+        } else {
+            m_text += fixed(value, 6);
+        }
     }
 
     /// "%7.2f" for the export shown in an area comment.
