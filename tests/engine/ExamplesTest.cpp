@@ -211,6 +211,18 @@ TEST(Examples, LanguageExamples)
     EXPECT_NEAR(std::erf(run["e"]), 0.5, 1e-7);
     EXPECT_NEAR(run["g"], 4.0, 1e-7);
     EXPECT_NEAR(run["p"], std::log(2.0), 1e-7);
+
+    ASSERT_TRUE(run.solve("phasor_divider.alg")) << run.host.log;
+    const std::complex<double> vs = std::polar(10.0, kPi / 6), z2(6, -8);
+    const std::complex<double> current = vs / (std::complex<double>(3, 4) + z2), load = current * z2;
+    EXPECT_NEAR(run["Ir"], current.real(), 1e-7);
+    EXPECT_NEAR(run["Ii"], current.imag(), 1e-7);
+    EXPECT_NEAR(run["M"], std::abs(load), 1e-7);
+    EXPECT_NEAR(run["A"], std::arg(load), 1e-7);
+
+    ASSERT_TRUE(run.solve("pipe_friction.alg")) << run.host.log;
+    const double v = std::pow(2000.0 * 2 * 0.05 / (0.3164 * 10 * 1000) * std::pow(1000 * 0.05 / 0.001, 0.25), 1 / 1.75);
+    EXPECT_NEAR(run["v"], v, 1e-9);
 }
 
 } // namespace
