@@ -139,4 +139,16 @@ TEST(Solve, IfMasksAreTriedInOrderUntilOneHolds)
     EXPECT_NE(then.log.find("IF MASK:    2"), std::string::npos) << then.log;
 }
 
+TEST(Solve, ManyIfsAreTriedAtRandomThirtyTwoTimes)
+{
+    // Six IFs give 64 masks; only 32 random trials run. x*x = -1 - ... has no real root.
+    std::string equation = "x*x + 1";
+    for (int i = 0; i < 6; ++i)
+        equation += " + IF x > " + std::to_string(i) + " THEN 1 ELSE 2";
+    const Outcome o = solve(equation + " = 0;\n");
+    EXPECT_FALSE(o.result);
+    EXPECT_NE(o.log.find("IF MASK:   32"), std::string::npos) << o.log;
+    EXPECT_EQ(o.log.find("IF MASK:   33"), std::string::npos);
+}
+
 } // namespace
