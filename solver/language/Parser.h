@@ -35,7 +35,7 @@ public:
     /// Most tokens that the statements of one reading may hold together. The polar form
     /// copies its angle twice and a function file may use an argument several times, so
     /// nesting them doubles the code per level; the bound keeps that finite.
-    static constexpr std::size_t kMaxTokens = 4000000;
+    static constexpr std::size_t kMaxTokens = std::size_t{1} << 20;
 
     Parser(Lexer& lexer, NameTable& names, VariableTable& variables);
 

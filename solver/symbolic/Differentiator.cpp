@@ -114,8 +114,17 @@ public:
     std::size_t run(std::size_t start)
     {
         const std::size_t at = skipVoid(start);
+        const std::size_t outStart = m_out.size();
         derive(at, 1);
         while (!m_stack.empty()) {
+            if (m_out.size() - outStart > Differentiator::kMaxOutput) {
+                // Copied operands grow the code multiplicatively; past the bound the
+                // derivative is refused rather than built at any cost.
+                m_stack.clear();
+                m_out.resize(outStart);
+                tooLarge();
+                break;
+            }
             const Work w = m_stack.back();
             m_stack.pop_back();
             perform(w);
@@ -532,6 +541,17 @@ private:
         m_reporter.sendf("%c", code);
         m_reporter.send("\" in Function during Derivative");
         m_reporter.send("\n");
+        m_reporter.raiseError();
+        m_failed = true;
+        m_out.push_back(makeZero());
+    }
+
+    void tooLarge()
+    {
+        m_reporter.send("\n");
+        m_reporter.send("Derivative Too Large");
+        m_reporter.send("\n");
+        m_reporter.send("Use Incremental Method");
         m_reporter.raiseError();
         m_failed = true;
         m_out.push_back(makeZero());

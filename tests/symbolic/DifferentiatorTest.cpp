@@ -654,5 +654,25 @@ TEST_F(DifferentiatorTest, RandomNestedExpressionsAgreeWithCentralDifferences)
     EXPECT_TRUE(g_pieces.empty());
 }
 
+TEST_F(DifferentiatorTest, AnOversizedDerivativeIsRefusedNotBuilt)
+{
+    // A balanced product of 2^17 copies of x: shallow, but its derivative has about
+    // n log n tokens, beyond the bound.
+    Chain product = {makeVariable(1)};
+    for (int level = 0; level < 17; ++level) {
+        Chain twice = product;
+        twice.insert(twice.end(), product.begin(), product.end());
+        twice.push_back(makeBinaryToken('*'));
+        product = std::move(twice);
+    }
+    product.push_back(makeToken(kind::End, ' ', 0, 0.0));
+    Chain derivative;
+    EXPECT_FALSE(differentiator.differentiate(product, 1, derivative));
+    EXPECT_TRUE(reporter.runError);
+    EXPECT_NE(std::find(g_pieces.begin(), g_pieces.end(), "Derivative Too Large"), g_pieces.end());
+    EXPECT_LT(derivative.size(), 16u);
+}
+
+
 } // namespace
 } // namespace varnel
