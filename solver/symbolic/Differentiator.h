@@ -24,7 +24,7 @@ public:
     static constexpr int kMaxDepth = 2000;
     /// Most tokens one derivative may have; a larger one is refused ("Derivative Too
     /// Large"), since nested products and powers grow the code multiplicatively.
-    static constexpr std::size_t kMaxOutput = std::size_t{1} << 22;
+    static constexpr std::size_t kMaxOutput = std::size_t{1} << 21;
     /// Step of the central difference that stands for the derivative of GAMMLN (the
     /// digamma function, which the language lacks): accurate to about 4e-7 relative to
     /// max(1, |digamma|) for arguments from 0.01 to 1e5. Arguments must exceed it.

@@ -24,7 +24,7 @@ public:
     /// Longest chain one equation may reach by substitution, and the most tokens the whole
     /// set may hold; a step that would exceed either is refused like an equation that
     /// cannot be solved, so that repeated substitution cannot grow without bound.
-    static constexpr std::size_t kMaxChainLength = std::size_t{1} << 20;
+    static constexpr std::size_t kMaxChainLength = std::size_t{1} << 18;
     static constexpr std::size_t kMaxSetLength = std::size_t{1} << 23;
 
     Elimination(EquationSet& set, Reporter& reporter);
