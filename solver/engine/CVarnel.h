@@ -92,6 +92,10 @@ public:
 
     // ---- Newton iteration (Newton.cpp)
     void doRegularSolution();
+    /// Newton iterations from fresh counters until the stop test holds (limit, converged,
+    /// error, damping exhausted, a growing residual); false when the system is singular.
+    bool iterate(bool showProgress);
+    void reportJacobianFailure(int equation);
     void evalFactorSolveAdd(int maxInterpolations);
     bool converged() const;
     void reportStep();

@@ -36,10 +36,7 @@ bool CVarnel::addListFileEquations()
     if (!streams[ListFile].isOpen())
         return true;
     for (const std::string& name : listNames) {
-        bool found = false;
-        for (int k = 1; k <= set.variables.count() && !found; ++k)
-            found = set.variables.names[static_cast<std::size_t>(k)] == name;
-        if (!found) {
+        if (set.variables.find(name) == 0) {
             reporter.send("\n");
             reporter.send("List file name ");
             reporter.send(name);

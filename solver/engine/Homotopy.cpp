@@ -12,7 +12,6 @@
 using namespace varnel;
 
 namespace {
-constexpr int kMaxInterpolations = 11;
 constexpr double kSmallestStep = 2e-5;
 const std::string kParameterName = std::string("t") + static_cast<char>(0xEB);
 } // namespace
@@ -86,26 +85,9 @@ void CVarnel::doHomotopySolution()
 
     for (;;) {
         // Corrector at the fixed target tau.
-        iterationCount = 0;
-        errorExponent = 99;
         largestResidual = BIG;
-        previousLargest = 1e50;
-        convergedGroups = 0;
-        errorEquation = 0;
-        errorText.clear();
-        for (;;) {
-            ++iterationCount;
-            saveVariables(set.variables, savedValues);
-            if (!reporter.runError)
-                evalFactorSolveAdd(kMaxInterpolations);
-            if (ordering.singular())
-                return;
-            const bool stop = iterationCount >= settings.maxIterations || converged() || reporter.runError ||
-                              dampingExhausted || largestResidual > previousLargest;
-            previousLargest = largestResidual;
-            if (stop)
-                break;
-        }
+        if (!iterate(false))
+            return;
         if (reporter.runError) {
             // An evaluation error counts as a failed correction: the step is halved.
             reporter.sendf("Error t=%.6f Iter:%4d Tol: E%4d\n", x[homotopyVariable], iterationCount, errorExponent);
@@ -138,25 +120,8 @@ void CVarnel::doHomotopySolution()
     if (lastConverged && !reporter.runError) {
         setTarget(1.0);
         settings.method = METHOD_ROBUST;
-        previousLargest = 1e50;
-        errorExponent = 99;
-        iterationCount = 0;
-        convergedGroups = 0;
-        errorEquation = 0;
-        for (;;) {
-            ++iterationCount;
-            saveVariables(set.variables, savedValues);
-            if (!reporter.runError)
-                evalFactorSolveAdd(kMaxInterpolations);
-            printIteration();
-            if (ordering.singular())
-                return;
-            const bool stop = iterationCount >= settings.maxIterations || converged() || reporter.runError ||
-                              dampingExhausted || largestResidual > previousLargest;
-            previousLargest = largestResidual;
-            if (stop)
-                break;
-        }
+        if (!iterate(true))
+            return;
         homotopySucceeded = converged();
         if (homotopySucceeded)
             return;

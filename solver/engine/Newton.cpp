@@ -63,6 +63,15 @@ double CVarnel::groupResidualNorm(int group, int& worst)
     return norm < 0.0 ? 0.0 : norm;
 }
 
+void CVarnel::reportJacobianFailure(int equation)
+{
+    reporter.send("Error Evaluating Jacobian for Equation ");
+    reporter.sendf("%d", equation);
+    reporter.send("\n");
+    reporter.send(evaluator.error().message());
+    recordFailure(equation);
+}
+
 void CVarnel::evaluateJacobian(int group)
 {
     const int first = group > 0 ? ordering.groupFirst(group) : 1;
@@ -77,11 +86,7 @@ void CVarnel::evaluateJacobian(int group)
             bool failed = false;
             const double f0 = residualOf(i, failed);
             if (failed) {
-                reporter.send("Error Evaluating Jacobian for Equation ");
-                reporter.sendf("%d", i);
-                reporter.send("\n");
-                reporter.send(evaluator.error().message());
-                recordFailure(i);
+                reportJacobianFailure(i);
             }
             for (std::uint32_t j : variablesOf(set.equation(i).code)) {
                 const int e = matrix.find(i, static_cast<int>(j));
@@ -92,11 +97,7 @@ void CVarnel::evaluateJacobian(int group)
                 const double f1 = residualOf(i, failed);
                 values[j] = saved;
                 if (failed) {
-                    reporter.send("Error Evaluating Jacobian for Equation ");
-                    reporter.sendf("%d", i);
-                    reporter.send("\n");
-                    reporter.send(evaluator.error().message());
-                    recordFailure(i);
+                    reportJacobianFailure(i);
                 }
                 matrix.entry(e).value = guardedDiv(guardedSub(f1, f0), settings.deltaJ);
                 trace("J(%d,%u)=%.6f\n", i, j, matrix.entry(e).value);
@@ -111,11 +112,7 @@ void CVarnel::evaluateJacobian(int group)
             }
             entry.value = evaluator.evaluateReal(entry.code, values);
             if (evaluator.error().mark()) {
-                reporter.send("Error Evaluating Jacobian for Equation ");
-                reporter.sendf("%d", i);
-                reporter.send("\n");
-                reporter.send(evaluator.error().message());
-                recordFailure(i);
+                reportJacobianFailure(i);
             }
             trace("J(%d,%d)=%.6f\n", entry.row, entry.column, entry.value);
         }
@@ -224,9 +221,8 @@ void CVarnel::printIteration()
     reporter.send("\n");
 }
 
-void CVarnel::doRegularSolution()
+bool CVarnel::iterate(bool showProgress)
 {
-    trace("\nIn DoRegularSolution\n");
     previousLargest = 1e50;
     errorExponent = 99;
     worstEquation = 0;
@@ -243,17 +239,24 @@ void CVarnel::doRegularSolution()
         saveVariables(set.variables, savedValues);
         if (!reporter.runError)
             evalFactorSolveAdd(kMaxInterpolations);
-        printIteration();
+        if (showProgress)
+            printIteration();
         if (ordering.singular()) {
             trace("Singularity Errror!");
-            return;
+            return false;
         }
         const bool stop = iterationCount >= settings.maxIterations || converged() || reporter.runError ||
                           dampingExhausted || largestResidual > previousLargest;
         previousLargest = largestResidual;
         if (stop)
-            break;
+            return true;
     }
+}
+
+void CVarnel::doRegularSolution()
+{
+    trace("\nIn DoRegularSolution\n");
+    iterate(true);
 }
 
 void CVarnel::reportStep()

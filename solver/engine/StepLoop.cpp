@@ -347,12 +347,7 @@ bool CVarnel::readListFileLine()
             reporter.raiseError();
             return false;
         }
-        int variable = 0;
-        for (int k = 1; k <= set.variables.count(); ++k)
-            if (set.variables.names[static_cast<std::size_t>(k)] == listNames[c]) {
-                variable = k;
-                break;
-            }
+        const int variable = set.variables.find(listNames[c]);
         if (variable == 0)
             continue; // checked when the file was read
         set.variables.values[static_cast<std::size_t>(variable)] = value;

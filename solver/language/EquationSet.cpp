@@ -12,6 +12,14 @@ int VariableTable::add(const std::string& name, double value)
     return count();
 }
 
+int VariableTable::find(const std::string& name) const
+{
+    for (int k = 1; k <= count(); ++k)
+        if (names[static_cast<std::size_t>(k)] == name)
+            return k;
+    return 0;
+}
+
 void VariableTable::truncate(int n)
 {
     if (n < 0 || n >= count())

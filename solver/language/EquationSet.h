@@ -29,6 +29,8 @@ public:
     int count() const { return static_cast<int>(names.size()) - 1; }
     /// Appends a variable (name cut to 33 characters) and returns its number.
     int add(const std::string& name, double value = 0.0);
+    /// Number of the variable called `name`, or 0.
+    int find(const std::string& name) const;
     /// Drops the variables numbered above `n`.
     void truncate(int n);
     void clear();
