@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <sys/wait.h>
 
@@ -80,6 +81,35 @@ TEST(Cli, HelpNamesEveryOptionAndMode)
           "--groups", "--no-groups", "--show-iterations", "--show-derivatives", "--show-results",
           "--no-show-results", "--list", "--list-count", "DDIT", "KFK", "ASJ", "W1"})
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
+}
+
+} // namespace
+
+namespace {
+
+TEST(Cli, SolvesEveryBundledExample)
+{
+    TempDir dir;
+    const auto examples = std::filesystem::path(VARNEL_SOURCE_DIR) / "examples";
+    for (const auto& entry : std::filesystem::directory_iterator(examples))
+        std::filesystem::copy(entry.path(), dir / entry.path().filename().string());
+    int solved = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(examples)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.path().extension() != ".alg")
+            continue;
+        const std::string file = (dir / name).string();
+        if (name == "equilibrium_pressures.alg") { // a list-file run
+            const std::string list = (dir / "equilibrium_pressures.LST").string();
+            EXPECT_EQ(runCli("--mode US --list " + list + " --list-count 5 " + file).status, 0) << name;
+        } else {
+            const Outcome o = runCli(file);
+            EXPECT_EQ(o.status, 0) << name << "\n" << o.out;
+            EXPECT_NE(o.out.find("Solution Found!"), std::string::npos) << name;
+        }
+        ++solved;
+    }
+    EXPECT_GE(solved, 15);
 }
 
 } // namespace
