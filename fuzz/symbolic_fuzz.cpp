@@ -31,8 +31,8 @@ const std::filesystem::path& scratch()
     return folder;
 }
 
-constexpr std::size_t kLargestChain = 4000; // tokens differentiated per equation
-constexpr std::size_t kLargestSet = 20000;  // tokens of a set that is worked on; the
+constexpr std::size_t kLargestChain = 1000; // tokens differentiated per equation
+constexpr std::size_t kLargestSet = 3000;   // tokens of a set that is worked on; the
                                             // bounds for larger sets have tests of their own
 
 } // namespace
