@@ -93,7 +93,7 @@ Complex complexDiv(Complex a, Complex b)
 /// exp(x) (cos y + j sin y) with exp(x) through the guarded exponential.
 Complex complexExp(Complex z, Reporter& reporter)
 {
-    const double m = reporter.guardedExp(z.real());
+    const double m = guardedExp(reporter, z.real());
     if (m >= BIG)
         return kBigValue;
     if (m == 0.0)
@@ -108,7 +108,7 @@ Complex wholePower(Complex z, int n, Reporter& reporter)
 {
     const double logModulus = n * std::log(modulus(z));
     if (logModulus > kExpLimit)
-        return {reporter.guardedExp(logModulus), 0.0};
+        return {guardedExp(reporter, logModulus), 0.0};
     unsigned k = static_cast<unsigned>(n < 0 ? -n : n);
     Complex result{1.0, 0.0};
     Complex base = z;

@@ -40,14 +40,14 @@ double realPower(double a, double b, Reporter& reporter, EvalError& error)
             if (n == 2.0)
                 return a * a;
             if (std::fmod(n, 2.0) == 0.0)
-                return reporter.guardedExp(n * std::log(std::fabs(a)));
+                return guardedExp(reporter, n * std::log(std::fabs(a)));
             if (a > 0.0)
-                return reporter.guardedExp(n * std::log(a));
-            return -reporter.guardedExp(n * std::log(-a));
+                return guardedExp(reporter, n * std::log(a));
+            return -guardedExp(reporter, n * std::log(-a));
         }
     }
     if (a > 0.0)
-        return reporter.guardedExp(b * std::log(a));
+        return guardedExp(reporter, b * std::log(a));
     error.record(message::FractionalPower);
     return UNDEFINED;
 }
@@ -147,7 +147,7 @@ double realUnary(std::uint8_t code, double x, Reporter& reporter, EvalError& err
     case 't':
         return std::atan(x);
     case 'E':
-        return reporter.guardedExp(x);
+        return guardedExp(reporter, x);
     case 'L':
         if (x <= 0.0) {
             error.record(message::LogNonPositive);

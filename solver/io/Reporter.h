@@ -1,6 +1,6 @@
 // What the library tells the user, and how a run notices failure: text pieces through
 // the library-wide output callback, the exclamation beep, the run's error flag, stage
-// announcements, the guarded exponential with its single overflow report, and the
+// announcements, the single overflow report of the guarded exponential, and the
 // interruption hook. Developer diagnostics go to standard output only with
 // VARNEL_TRACE=1.
 #pragma once
@@ -37,9 +37,10 @@ public:
     /// Reopens an input stream at its beginning; a second failure sends "\n",
     /// "Reset error" and raises the error. True when the stream is open again.
     bool resetStream(TextFile& file);
-    /// e^x, or BIG with a single "\n" "Overflow in EXP" report (and a beep) for
-    /// x > 50; the report is armed again by the next exponential that does not overflow.
-    double guardedExp(double x);
+    /// "\n" "Overflow in EXP" and a beep, once until the report is armed again by
+    /// `rearmExpOverflow` (the guarded exponential calls both).
+    void reportExpOverflow();
+    void rearmExpOverflow() { expOverflowReported = false; }
     /// The interruption hook: true once the host asked the run to stop.
     bool interruptRequested() const;
     /// "User inicira prekid.." and "\n": what a loop sends when it stops on request.

@@ -6,6 +6,8 @@
 
 namespace varnel {
 
+class Reporter;
+
 constexpr double BIG = 1e+50;
 constexpr double TINY = 1e-50;
 constexpr double UNDEFINED = 8.18181818e-50;
@@ -24,5 +26,9 @@ double guardedDiv(double a, double b);
 /// Decimal exponent used by every tolerance test: -99 for |x| <= TINY, else
 /// log10|x| truncated toward zero (0.005 gives -2, 0.0001 gives -4).
 int decimalExponent(double x);
+
+/// e^x, or BIG with a single "\n" "Overflow in EXP" report (and a beep) for x > 50; the
+/// report is armed again by the next exponential that does not overflow.
+double guardedExp(Reporter& reporter, double x);
 
 } // namespace varnel

@@ -1,7 +1,6 @@
 // Progress messages, errors and interruption for every stage of a run.
 #include "Reporter.h"
 
-#include "GuardedMath.h"
 #include "PlatformState.h"
 #include "TextFile.h"
 
@@ -91,19 +90,14 @@ bool Reporter::resetStream(TextFile& file)
     return false;
 }
 
-double Reporter::guardedExp(double x)
+void Reporter::reportExpOverflow()
 {
-    if (x > kExpLimit) {
-        if (!expOverflowReported) {
-            send("\n");
-            send("Overflow in EXP");
-            beep();
-            expOverflowReported = true;
-        }
-        return BIG;
-    }
-    expOverflowReported = false;
-    return std::exp(x);
+    if (expOverflowReported)
+        return;
+    send("\n");
+    send("Overflow in EXP");
+    beep();
+    expOverflowReported = true;
 }
 
 bool Reporter::interruptRequested() const { return platform::interruptPending(); }

@@ -1,6 +1,8 @@
 // Guarded arithmetic on doubles with the BIG, TINY and UNDEFINED rules.
 #include "GuardedMath.h"
 
+#include "Reporter.h"
+
 #include <cmath>
 
 namespace varnel {
@@ -61,6 +63,16 @@ int decimalExponent(double x)
     if (!std::isfinite(a))
         return 99; // no finite exponent: treated like a failed evaluation
     return static_cast<int>(std::trunc(std::log10(a)));
+}
+
+double guardedExp(Reporter& reporter, double x)
+{
+    if (x > kExpLimit) {
+        reporter.reportExpOverflow();
+        return BIG;
+    }
+    reporter.rearmExpOverflow();
+    return std::exp(x);
 }
 
 } // namespace varnel
