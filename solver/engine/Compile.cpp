@@ -20,6 +20,7 @@ bool CVarnel::readEquations()
     const bool ok = readEquationFile(baseName, settings, set, reporter, streams[Input], streams[Results],
                                      streams[WorkingCopy], state);
     evaluator.complexMode = settings.complexMode;
+    differentiator.complexMode = settings.complexMode;
     needsCompilation = true;
     listingNeeded = true;
     if (!ok || reporter.runError) {

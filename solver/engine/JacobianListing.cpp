@@ -137,6 +137,15 @@ bool writeJacobianListing(const EquationSet& set, TextFile& file, const std::str
                 reporter.send(set.variables.names[j]);
             }
             differentiator.differentiate(eq.code, j, derivative);
+            if (differentiator.foldError().mark()) {
+                // A derivative whose constants cannot be folded is no derivative to list.
+                reporter.send("\n");
+                reporter.send(differentiator.foldError().message());
+                reporter.send(" in Equation ");
+                reporter.sendf("%d", i);
+                reporter.raiseError();
+                break;
+            }
             // One entry is formatted in memory and written at once.
             std::string text;
             appendInteger(text, i, 7);
