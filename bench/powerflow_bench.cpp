@@ -14,6 +14,7 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -368,6 +369,9 @@ int main(int argc, char** argv)
                 text.size());
     run("ring300", dir / "ring300.cf", ring);
 
-    std::filesystem::remove_all(dir);
+    // VARNEL_BENCH_KEEP=1 leaves the files for timing varnel-cli runs on them.
+    const char* keep = std::getenv("VARNEL_BENCH_KEEP");
+    if (keep == nullptr || std::string(keep) != "1")
+        std::filesystem::remove_all(dir);
     return 0;
 }

@@ -15,8 +15,10 @@ namespace varnel {
 
 namespace {
 
-int g_lastResult = 0;
-bool g_quiet = false;
+// Per thread, so that solver objects running on different threads do not see each
+// other's results or switch each other's messages off.
+thread_local int t_lastResult = 0;
+thread_local bool t_quiet = false;
 
 /// Switches the calling thread to the C locale for one formatted conversion, so that
 /// "." stays the decimal point even when the host has set a national locale.
@@ -66,19 +68,19 @@ TextFile::~TextFile()
 
 int TextFile::lastResult()
 {
-    return g_lastResult;
+    return t_lastResult;
 }
 
 void TextFile::setQuiet(bool quiet)
 {
-    g_quiet = quiet;
+    t_quiet = quiet;
 }
 
 void TextFile::setResult(int result)
 {
     m_result = result;
-    g_lastResult = result;
-    if (result == 0 || g_quiet || suppressMessages)
+    t_lastResult = result;
+    if (result == 0 || t_quiet || suppressMessages)
         return;
     const char* shown = m_name.empty() ? "input" : m_name.c_str();
     if (result == kFormatError)

@@ -77,9 +77,9 @@ public:
     /// Suppresses the standard-error messages for this file.
     bool suppressMessages = false;
 
-    /// Result of the last operation on any file.
+    /// Result of the last operation on any file of the calling thread.
     static int lastResult();
-    /// Library-wide switch that suppresses the standard-error messages.
+    /// Switch of the calling thread that suppresses the standard-error messages.
     static void setQuiet(bool quiet);
 
 private:
