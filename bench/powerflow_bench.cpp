@@ -303,16 +303,16 @@ void run(const char* name, const std::filesystem::path& cdfFile, const CdfNetwor
     const bool ok = solver.solve(path.data(), "S");
     const double solving = seconds(std::chrono::steady_clock::now() - solveStart);
 
-    const CVarnel::PhaseTimes& t = solver.phaseTimes;
-    std::printf("%-8s %s  conversion %7.4f s  reading %7.4f  derivatives+listing %7.4f  grouping %7.4f  "
-                "iterations %7.4f (%d Newton steps)  total %7.4f s\n",
-                name, ok ? "solved" : "FAILED", conversion, t.reading, t.listing, t.grouping, t.iterations,
-                solver.iterationCount, conversion + solving);
+    const varnel::PhaseTimes& t = solver.context().times;
+    std::printf("%-8s %s  conversion %7.4f s  reading %7.4f  differentiation %7.4f  structure+ordering %7.4f  "
+                "iterations %7.4f (%d Newton steps)  writing %7.4f (overlapped)  total %7.4f s\n",
+                name, ok ? "solved" : "FAILED", conversion, t.reading, t.differentiation, t.structure, t.iterations,
+                t.newtonIterations, t.writing, conversion + solving);
     std::printf("%-8s %zu buses, %zu branches, %d variables, equation file %ju bytes; solve %.4f s of which "
-                "%.4f s outside the four phases\n",
+                "%.4f s outside the four phases on the main thread\n",
                 name, network.buses.size(), network.branches.size(), solver.variableCount(),
                 static_cast<std::uintmax_t>(std::filesystem::file_size(output)), solving,
-                solving - t.reading - t.listing - t.grouping - t.iterations);
+                solving - t.reading - t.differentiation - t.structure - t.iterations);
     if (!ok) {
         const std::size_t tail = g_log.size() > 2000 ? g_log.size() - 2000 : 0;
         std::printf("%s\n", g_log.substr(tail).c_str());

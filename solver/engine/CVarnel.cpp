@@ -1,41 +1,57 @@
-// The solver object's own operations: construction, options, the variable table seen
-// by the host, the value strings, and the stream set closed at the end of every run.
+// The solver object's own operations: construction, options, one run from the common
+// start (banner, path, file names) through the mode table to the common end (listing
+// finished, streams closed, result), the variable table seen by the host and the value
+// strings.
 #include "CVarnel.h"
 
+#include "Modes.h"
+
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <new>
 
 using namespace varnel;
 
 namespace {
 constexpr std::size_t kListFileNameLimit = 128;
-
-unsigned seedFromClock()
-{
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<unsigned>(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
-}
 } // namespace
 
 CVarnel::CVarnel() : CVarnel(nullptr, 0) {}
 
-CVarnel::CVarnel(HWND wnd, unsigned int msg) : m_wnd(wnd), m_msg(msg), m_random(seedFromClock())
+CVarnel::CVarnel(HWND wnd, unsigned int msg) : m_wnd(wnd), m_msg(msg) {}
+
+CVarnel::~CVarnel()
 {
-    for (TextFile& f : streams)
-        f.suppressMessages = false;
+    try {
+        m_steps.finish();
+    } catch (...) {
+        // Destruction goes on whatever the listing writer met.
+    }
+    m_context.closeStreams();
 }
 
-CVarnel::~CVarnel() { closeStreams(); }
+void CVarnel::setOutputCallback(OutputCallback cb)
+{
+    setLibraryOutputCallback(cb);
+}
 
-void CVarnel::setOutputCallback(OutputCallback cb) { setLibraryOutputCallback(cb); }
+std::string CVarnel::baseNameOf(std::string_view fullPath)
+{
+    return RunFiles::baseNameOf(fullPath);
+}
+
+int CVarnel::random()
+{
+    return m_context.random();
+}
 
 unsigned CVarnel::setOptions(const SolverOptions* options)
 {
     if (options == nullptr)
         return 0;
-    RunSettings& s = hostSettings;
+    RunSettings& s = m_hostSettings;
     s.method = options->method;
     s.jacobianMethod = options->jacobianMethod;
     s.maxIterations = options->maxIterations;
@@ -53,47 +69,102 @@ unsigned CVarnel::setOptions(const SolverOptions* options)
     s.showResults = options->showResults != 0;
     trace("\nDeltaT=%.8f\n", s.deltaT);
 
+    unsigned taken = 0;
     const HostString& name = options->listFile;
     if (name.length > 0 && name.chars != nullptr) {
-        const std::size_t taken = std::min<std::size_t>(static_cast<std::size_t>(name.length), kListFileNameLimit);
+        const std::size_t limit =
+            std::min<std::size_t>(static_cast<std::size_t>(name.length), kListFileNameLimit);
         // The characters end at the first NUL, as they would in a zeroed C buffer.
-        const std::size_t length = strnlen(name.chars, taken);
         s.listFileAttached = true;
         s.listFileCount = options->listFileCount;
-        s.listFileName.assign(name.chars, length);
-        settings = s;
-        return static_cast<unsigned>(taken);
+        s.listFileName.assign(name.chars, strnlen(name.chars, limit));
+        taken = static_cast<unsigned>(limit);
+    } else {
+        s.listFileAttached = false;
+        s.listFileCount = 1;
+        s.listFileName.clear();
     }
-    s.listFileAttached = false;
-    s.listFileCount = 1;
-    s.listFileName.clear();
-    settings = s;
-    return 0;
+    // Until the next run reads its options line, the run settings are the record.
+    m_context.settings = s;
+    return taken;
+}
+
+bool CVarnel::solve(char* pathBuffer, const char* mode)
+{
+    bool success = false;
+    Reporter& reporter = m_context.reporter;
+    try {
+        m_steps.finish();
+        m_context.reset(m_hostSettings);
+        reporter.send("VARNEL Version 2.00\n");
+        const std::string path = pathBuffer != nullptr ? pathBuffer : "";
+        reporter.send(path);
+        reporter.send("\n");
+        m_context.files.assign(path);
+        if (path.empty()) {
+            reporter.send("\n");
+            reporter.send("No equation file was given");
+            reporter.raiseError();
+        } else if (m_context.files.baseName.size() > RunFiles::kBaseNameLimit) {
+            // Cutting the name would read and write files at another path.
+            reporter.send("\n");
+            reporter.send("Path too long: file names are limited to 500 characters");
+            reporter.raiseError();
+        } else {
+            m_context.ifMode = m_context.ifHandling ? 1 : 2;
+            success = runMode(m_context, m_steps, mode != nullptr ? mode : "");
+        }
+        m_steps.finish();
+    } catch (const std::bad_alloc&) {
+        reporter.send("\n");
+        reporter.send("Out of memory");
+        reporter.raiseError();
+    } catch (const std::exception& e) {
+        reporter.send("\n");
+        reporter.send("Internal error: ");
+        reporter.send(e.what());
+        reporter.raiseError();
+    } catch (...) {
+        reporter.send("\n");
+        reporter.send("Internal error");
+        reporter.raiseError();
+    }
+    m_context.closeStreams();
+    reporter.send("\n");
+    if (m_context.compileError || reporter.runError)
+        success = false;
+    return success;
 }
 
 const char* CVarnel::variableName(int i)
 {
-    if (i < 0 || i >= set.variables.count())
+    const VariableTable& variables = m_context.set.variables;
+    if (i < 0 || i >= variables.count())
         return "";
-    return set.variables.names[static_cast<std::size_t>(i) + 1].c_str();
+    return variables.names[static_cast<std::size_t>(i) + 1].c_str();
 }
 
 double CVarnel::variableValue(int i)
 {
-    if (i < 0 || i >= set.variables.count())
+    const VariableTable& variables = m_context.set.variables;
+    if (i < 0 || i >= variables.count())
         return 0.0;
-    return set.variables.values[static_cast<std::size_t>(i) + 1];
+    return variables.values[static_cast<std::size_t>(i) + 1];
 }
 
-int CVarnel::variableCount() { return set.variables.count(); }
+int CVarnel::variableCount()
+{
+    return m_context.set.variables.count();
+}
 
 int CVarnel::solutionStrings(std::vector<char*>* strings)
 {
     if (strings == nullptr)
         return 1;
-    for (int k = 1; k <= set.variables.count(); ++k) {
-        const std::string& name = set.variables.names[static_cast<std::size_t>(k)];
-        const double value = set.variables.values[static_cast<std::size_t>(k)];
+    const VariableTable& variables = m_context.set.variables;
+    for (int k = 1; k <= variables.count(); ++k) {
+        const std::string& name = variables.names[static_cast<std::size_t>(k)];
+        const double value = variables.values[static_cast<std::size_t>(k)];
         const int size = std::snprintf(nullptr, 0, "%s=%.15lf", name.c_str(), value);
         char* text = new char[static_cast<std::size_t>(size) + 1];
         std::snprintf(text, static_cast<std::size_t>(size) + 1, "%s=%.15lf", name.c_str(), value);
@@ -102,10 +173,7 @@ int CVarnel::solutionStrings(std::vector<char*>* strings)
     return 1;
 }
 
-int CVarnel::random() { return static_cast<int>(m_random() % 32768u); }
-
-void CVarnel::closeStreams()
+bool CVarnel::fourierTransform(int, int, int, int, int, const char*)
 {
-    for (TextFile& f : streams)
-        f.close();
+    return stageNotBuilt(m_context.reporter, "Fourier analysis");
 }

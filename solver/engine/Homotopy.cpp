@@ -1,29 +1,26 @@
-// Homotopy continuation: every equation f(x) becomes f(x) - (1 - t) f(x0), which the
-// starting values solve at t = 0; the parameter t is moved towards 1 with Newton
-// corrections at each target, the step growing after easy corrections and shrinking
-// after hard or failed ones; a final correction solves the user's equations at t = 1.
-#include "CVarnel.h"
+// The homotopy transformation of the equation set and the continuation along t.
+#include "Homotopy.h"
 
 #include "GuardedMath.h"
 #include "ResultTable.h"
 
 #include <cmath>
 
-using namespace varnel;
+namespace varnel {
 
 namespace {
 constexpr double kSmallestStep = 2e-5;
 const std::string kParameterName = std::string("t") + static_cast<char>(0xEB);
 } // namespace
 
-void CVarnel::homotopyTransform()
+void Homotopy::transform(RunContext& context, Jacobian& jacobian)
 {
-    const int n = set.equationCount();
-    const auto t = static_cast<std::uint32_t>(set.variables.count() + 1);
+    const int n = context.set.equationCount();
+    const auto t = static_cast<std::uint32_t>(context.set.variables.count() + 1);
     for (int i = 1; i <= n; ++i) {
-        Equation& eq = set.equation(i);
-        double r = evaluator.evaluateReal(eq.code, set.variables.values.data());
-        if (evaluator.error().mark())
+        Equation& eq = context.set.equation(i);
+        double r = context.evaluator.evaluateReal(eq.code, context.set.variables.values.data());
+        if (context.evaluator.error().mark())
             r = BIG;
         else if (std::fabs(r) <= TINY && r != UNDEFINED)
             r = 0.0;
@@ -38,96 +35,99 @@ void CVarnel::homotopyTransform()
         code.push_back(makeToken(kind::End, ' ', 0, 0.0));
         eq.code = std::move(code);
     }
-    homotopyVariable = static_cast<std::uint32_t>(set.variables.add(kParameterName, 0.0));
+    m_variable = static_cast<std::uint32_t>(context.set.variables.add(kParameterName, 0.0));
     Equation parameter;
-    parameter.code = {makeVariable(homotopyVariable), makeConstant(0.0), makeBinaryToken('-'),
+    parameter.code = {makeVariable(m_variable), makeConstant(0.0), makeBinaryToken('-'),
                       makeToken(kind::End, ' ', 0, 0.0)};
     parameter.relation = ' ';
-    set.equations.push_back(std::move(parameter));
-    settings.method = METHOD_HOMOTOPY;
-    settings.jacobianMethod = JACOBIAN_SYMBOLIC;
-    listingNeeded = true;
+    context.set.equations.push_back(std::move(parameter));
+    context.settings.method = METHOD_HOMOTOPY;
+    context.settings.jacobianMethod = JACOBIAN_SYMBOLIC;
+    jacobian.invalidate();
 }
 
-void CVarnel::removeHomotopy()
+void Homotopy::remove(RunContext& context, Jacobian& jacobian)
 {
-    if (homotopyVariable == 0)
+    if (m_variable == 0)
         return;
-    set.equations.pop_back();
-    set.variables.truncate(static_cast<int>(homotopyVariable) - 1);
-    homotopyVariable = 0;
-    listingNeeded = true;
+    context.set.equations.pop_back();
+    context.set.variables.truncate(static_cast<int>(m_variable) - 1);
+    m_variable = 0;
+    jacobian.invalidate();
 }
 
-void CVarnel::doHomotopySolution()
+void Homotopy::solve(RunContext& context, Jacobian& jacobian, NewtonIteration& newton)
 {
     trace("\nIn DoHomotopySolution\n");
-    homotopySucceeded = false;
-    if (homotopyVariable == 0)
+    m_succeeded = false;
+    if (m_variable == 0)
         return;
-    Equation& parameterEquation = set.equations.back();
+    Equation& parameterEquation = context.set.equations.back();
     auto setTarget = [&](double target) {
         parameterEquation.code[1].value = target;
-        homotopyTargets.push_back(target);
+        m_targets.push_back(target);
     };
-    std::vector<double>& x = set.variables.values;
+    std::vector<double>& x = context.set.variables.values;
 
-    double h = settings.deltaT;
+    double h = context.settings.deltaT;
     double tau = h;
-    reporter.runError = false;
-    homotopyTargets.clear();
+    context.reporter.runError = false;
+    m_targets.clear();
     setTarget(tau);
-    m_work.assign(static_cast<std::size_t>(set.equationCount()) + 1, 0.0);
     std::vector<double> accepted;
-    saveVariables(set.variables, accepted);
-    double acceptedResidual = largestResidual;
+    saveVariables(context.set.variables, accepted);
+    double acceptedResidual = newton.largestResidual();
     bool lastConverged = false;
 
     for (;;) {
         // Corrector at the fixed target tau.
-        largestResidual = BIG;
-        if (!iterate(false))
+        newton.setLargestResidual(BIG);
+        if (!newton.iterate(context, jacobian, false))
             return;
-        if (reporter.runError) {
+        if (context.reporter.runError) {
             // An evaluation error counts as a failed correction: the step is halved.
-            reporter.sendf("Error t=%.6f Iter:%4d Tol: E%4d\n", x[homotopyVariable], iterationCount, errorExponent);
-            reporter.runError = false;
+            context.reporter.sendf("Error t=%.6f Iter:%4d Tol: E%4d\n", x[m_variable],
+                                   newton.iterationCount(), newton.errorExponent());
+            context.reporter.runError = false;
         }
-        lastConverged = converged();
-        dampingExhausted = false;
+        lastConverged = newton.converged(context);
+        newton.setDampingExhausted(false);
         if (lastConverged) {
-            if (iterationCount > 5)
+            if (newton.iterationCount() > 5)
                 h *= 0.5;
-            if (iterationCount < 3)
+            if (newton.iterationCount() < 3)
                 h *= 2.0;
-            saveVariables(set.variables, accepted);
-            acceptedResidual = largestResidual;
+            saveVariables(context.set.variables, accepted);
+            acceptedResidual = newton.largestResidual();
             tau += h;
-            x[homotopyVariable] = tau;
+            x[m_variable] = tau;
         } else {
             tau -= h;
-            restoreVariables(set.variables, accepted);
-            largestResidual = acceptedResidual;
+            restoreVariables(context.set.variables, accepted);
+            newton.setLargestResidual(acceptedResidual);
             h *= 0.5;
             tau += h;
         }
         setTarget(tau);
-        const double t = x[homotopyVariable];
-        if (settings.method != METHOD_HOMOTOPY || reporter.runError || t >= 1.0 || h < kSmallestStep)
+        const double t = x[m_variable];
+        if (context.settings.method != METHOD_HOMOTOPY || context.reporter.runError || t >= 1.0 ||
+            h < kSmallestStep)
             break;
     }
 
-    if (lastConverged && !reporter.runError) {
+    if (lastConverged && !context.reporter.runError) {
         setTarget(1.0);
-        settings.method = METHOD_ROBUST;
-        if (!iterate(true))
+        context.settings.method = METHOD_ROBUST;
+        if (!newton.iterate(context, jacobian, true))
             return;
-        homotopySucceeded = converged();
-        if (homotopySucceeded)
+        m_succeeded = newton.converged(context);
+        if (m_succeeded)
             return;
     }
-    reporter.send("Homotopy method did not converge");
-    reporter.send("\n");
-    reporter.send("See Help for options");
-    reporter.beep();
+    context.reporter.send("Homotopy method did not converge");
+    context.reporter.send("\n");
+    context.reporter.send("See Help for options");
+    context.reporter.beep();
 }
+
+} // namespace varnel

@@ -36,7 +36,8 @@ void appendReal(std::string& out, double x, int width)
     char text[64];
     int length = 0;
     if (std::isfinite(x)) {
-        auto [end, ec] = std::to_chars(text, text + sizeof text, x, std::chars_format::scientific, 6);
+        auto [end, ec] =
+            std::to_chars(text, text + sizeof text, x, std::chars_format::scientific, 6);
         length = static_cast<int>(end - text);
         for (int i = 0; i < length; ++i)
             if (text[i] == 'e')
@@ -115,14 +116,14 @@ std::vector<std::uint32_t> variablesOf(const Chain& code)
     return out;
 }
 
-bool writeJacobianListing(const EquationSet& set, TextFile& file, const std::string& path,
-                          Differentiator& differentiator, Reporter& reporter, bool showDerivatives)
+bool differentiateEquations(const EquationSet& set, Differentiator& differentiator,
+                            Reporter& reporter, bool showDerivatives,
+                            std::vector<EquationDerivative>& derivatives)
 {
-    file.openWrite(path);
+    derivatives.clear();
     reporter.send("\n");
     trace("JACOBIAN\n");
     int processed = 0;
-    Chain derivative;
     for (int i = 1; i <= set.equationCount() && !reporter.runError; ++i) {
         if (showDerivatives) {
             reporter.send("\n");
@@ -136,7 +137,8 @@ bool writeJacobianListing(const EquationSet& set, TextFile& file, const std::str
                 reporter.send(" wrt");
                 reporter.send(set.variables.names[j]);
             }
-            differentiator.differentiate(eq.code, j, derivative);
+            EquationDerivative d{i, j, {}};
+            differentiator.differentiate(eq.code, j, d.code);
             if (differentiator.foldError().mark()) {
                 // A derivative whose constants cannot be folded is no derivative to list.
                 reporter.send("\n");
@@ -146,35 +148,18 @@ bool writeJacobianListing(const EquationSet& set, TextFile& file, const std::str
                 reporter.raiseError();
                 break;
             }
-            // One entry is formatted in memory and written at once.
-            std::string text;
-            appendInteger(text, i, 7);
-            text += ' ';
-            appendInteger(text, static_cast<long>(j), 7);
-            text += '\n';
-            trace("%d %u\n", i, j);
-            for (const Token& t : derivative) {
-                if (t.kind == kind::Void || t.kind == kind::End)
-                    continue;
-                text += t.kind;
-                text += static_cast<char>(t.op);
-                text += ' ';
-                appendInteger(text, static_cast<long>(t.index), 7);
-                text += ' ';
-                appendReal(text, t.value, kRealWidth);
-                text += '\n';
-                trace("%c %c %u %.6f\n", t.kind, t.op, t.index, t.value);
+            if (traceEnabled()) {
+                trace("%d %u\n", i, j);
+                for (const Token& t : d.code)
+                    if (t.kind != kind::Void && t.kind != kind::End)
+                        trace("%c %c %u %.6f\n", t.kind, t.op, t.index, t.value);
+                trace(";\n");
             }
-            text += ";\n";
-            file.writeString(text);
-            trace(";\n");
+            derivatives.push_back(std::move(d));
         }
         if (!reporter.runError)
             ++processed;
     }
-    file.writeString("   0   0   0");
-    file.writeLineEnd();
-    file.close();
     if (processed < set.equationCount() || reporter.runError) {
         reporter.send("\n");
         reporter.send("Jacobian Incorrect or Incomplete");
@@ -182,6 +167,63 @@ bool writeJacobianListing(const EquationSet& set, TextFile& file, const std::str
         return false;
     }
     return true;
+}
+
+std::string listingText(const std::vector<EquationDerivative>& derivatives)
+{
+    std::size_t tokens = 0;
+    for (const EquationDerivative& d : derivatives)
+        tokens += d.code.size();
+    std::string text;
+    text.reserve(derivatives.size() * 18 + tokens * 27 + 16);
+    for (const EquationDerivative& d : derivatives) {
+        appendInteger(text, d.row, 7);
+        text += ' ';
+        appendInteger(text, static_cast<long>(d.column), 7);
+        text += '\n';
+        for (const Token& t : d.code) {
+            if (t.kind == kind::Void || t.kind == kind::End)
+                continue;
+            text += t.kind;
+            text += static_cast<char>(t.op);
+            text += ' ';
+            appendInteger(text, static_cast<long>(t.index), 7);
+            text += ' ';
+            appendReal(text, t.value, kRealWidth);
+            text += '\n';
+        }
+        text += ";\n";
+    }
+    text += "   0   0   0";
+    return text;
+}
+
+void writeListingFile(TextFile& file, const std::string& path, const std::string& text)
+{
+    file.openWrite(path);
+    file.writeString(text);
+    file.writeLineEnd();
+    file.close();
+}
+
+bool writeJacobianListing(const EquationSet& set, TextFile& file, const std::string& path,
+                          Differentiator& differentiator, Reporter& reporter, bool showDerivatives)
+{
+    std::vector<EquationDerivative> derivatives;
+    const bool complete =
+        differentiateEquations(set, differentiator, reporter, showDerivatives, derivatives);
+    writeListingFile(file, path, listingText(derivatives));
+    return complete;
+}
+
+void buildSymbolicStructure(const std::vector<EquationDerivative>& derivatives, int size,
+                            SparseMatrix& matrix)
+{
+    matrix.reset(size);
+    for (const EquationDerivative& d : derivatives) {
+        const int e = matrix.add(d.row, static_cast<int>(d.column));
+        matrix.entry(e).code = d.code;
+    }
 }
 
 bool readJacobianStructure(TextFile& file, const std::string& path, int size, int variableCount,
@@ -214,8 +256,8 @@ bool readJacobianStructure(TextFile& file, const std::string& path, int size, in
         }
         if (row == 0)
             break;
-        if (!parseInt(p, line + n, column) || row < 1 || row > size || column < 1 || column > variableCount ||
-            column > size) {
+        if (!parseInt(p, line + n, column) || row < 1 || row > size || column < 1 ||
+            column > variableCount || column > size) {
             ok = false;
             break;
         }
@@ -237,7 +279,8 @@ bool readJacobianStructure(TextFile& file, const std::string& path, int size, in
             t.op = static_cast<std::uint8_t>(line[1]);
             const char* q = line + 2;
             long index = 0;
-            if (!parseInt(q, line + m, index) || index < 0 || index > 0x7fffffffL || !parseReal(q, line + m, t.value)) {
+            if (!parseInt(q, line + m, index) || index < 0 || index > 0x7fffffffL ||
+                !parseReal(q, line + m, t.value)) {
                 ok = false;
                 break;
             }
@@ -270,7 +313,8 @@ void buildIncrementalStructure(const EquationSet& set, SparseMatrix& matrix)
     matrix.reset(set.equationCount());
     for (int i = 1; i <= set.equationCount(); ++i)
         for (std::uint32_t j : variablesOf(set.equation(i).code))
-            if (static_cast<int>(j) <= set.equationCount() && matrix.find(i, static_cast<int>(j)) < 0)
+            if (static_cast<int>(j) <= set.equationCount() &&
+                matrix.find(i, static_cast<int>(j)) < 0)
                 matrix.add(i, static_cast<int>(j));
 }
 

@@ -3,6 +3,7 @@
 #include "JacobianListing.h"
 
 #include "CVarnel.h"
+#include "Jacobian.h"
 #include "Differentiator.h"
 #include "Reporter.h"
 #include "SparseMatrix.h"
@@ -148,20 +149,75 @@ TEST(JacobianListing, VariablesInOrderOfFirstOccurrence)
 TEST(JacobianListing, IncrementalEntryIsAForwardDifference)
 {
     TranscriptHost host;
-    CVarnel solver;
-    SolverOptions options;
-    options.jacobianMethod = 1;
-    options.deltaJ = 0.001;
-    solver.setOptions(&options);
-    solver.set.variables.add("x", 1.0);
+    RunContext context;
+    context.settings.jacobianMethod = 1;
+    context.settings.deltaJ = 0.001;
+    context.set.variables.add("x", 1.0);
     Equation square;
     square.code = {makeVariable(1), makeVariable(1), makeBinaryToken('*'), end()};
-    solver.set.equations = {square};
-    buildIncrementalStructure(solver.set, solver.matrix);
-    ASSERT_EQ(solver.matrix.entryCount(), 1) << "one entry however often x occurs";
-    solver.evaluateJacobian(0);
-    EXPECT_NEAR(solver.matrix.entry(0).value, 2.001, 1e-9);
-    EXPECT_EQ(solver.set.variables.values[1], 1.0) << "the variable is restored";
+    context.set.equations = {square};
+    Jacobian jacobian(context.reporter);
+    ASSERT_TRUE(jacobian.buildStructure(context));
+    ASSERT_EQ(jacobian.matrix().entryCount(), 1) << "one entry however often x occurs";
+    jacobian.evaluate(context, EquationOrdering(), 0, [](int) { ADD_FAILURE() << "no failure expected"; });
+    EXPECT_NEAR(jacobian.matrix().entry(0).value, 2.001, 1e-9);
+    EXPECT_EQ(context.set.variables.values[1], 1.0) << "the variable is restored";
+}
+
+} // namespace
+
+namespace {
+
+/// Newton iterations of an "S" run of `text` with the given Jacobian method.
+int iterationsToSolve(const std::string& text, int jacobianMethod, std::vector<double>& values)
+{
+    TempDir dir;
+    writeFile(dir / "p.alg", text);
+    TranscriptHost host;
+    CVarnel solver;
+    SolverOptions options;
+    options.jacobianMethod = jacobianMethod;
+    options.toleranceExponent = -14;
+    options.maxIterations = 10;
+    solver.setOptions(&options);
+    std::string path = (dir / "p.alg").string();
+    EXPECT_TRUE(solver.solve(path.data(), "S")) << host.log;
+    values.clear();
+    for (int i = 0; i < solver.variableCount(); ++i)
+        values.push_back(solver.variableValue(i));
+    return solver.context().times.newtonIterations;
+}
+
+TEST(JacobianPrecision, LinearSystemsWithLongConstantsTakeOneIteration)
+{
+    // The derivatives keep every digit of the constants: one Newton step solves a linear
+    // system, however long its coefficients (a listing with 7 digits would need two).
+    std::vector<double> values;
+    for (int method : {0, 1}) {
+        EXPECT_EQ(iterationsToSolve("1.23456789123*x = 1;\n", method, values), 1) << method;
+        ASSERT_EQ(values.size(), 1u);
+        EXPECT_NEAR(values[0], 1 / 1.23456789123, 1e-15);
+    }
+    const double a[3][3] = {{1.23456789123, 2.98765432198, -0.314159265358979},
+                            {0.577215664901532, -1.4142135623731, 2.71828182845905},
+                            {3.16227766016838, 0.693147180559945, 1.61803398874989}};
+    const double b[3] = {1, 2, 3};
+    auto det = [](const double m[3][3]) {
+        return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) - m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+               m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+    };
+    const std::string text = "1.23456789123*x + 2.98765432198*y - 0.314159265358979*z = 1;\n"
+                             "0.577215664901532*x - 1.4142135623731*y + 2.71828182845905*z = 2;\n"
+                             "3.16227766016838*x + 0.693147180559945*y + 1.61803398874989*z = 3;\n";
+    EXPECT_EQ(iterationsToSolve(text, 0, values), 1);
+    ASSERT_EQ(values.size(), 3u);
+    for (int k = 0; k < 3; ++k) { // Cramer's rule
+        double m[3][3];
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c)
+                m[r][c] = c == k ? b[r] : a[r][c];
+        EXPECT_NEAR(values[static_cast<std::size_t>(k)], det(m) / det(a), 1e-13) << k;
+    }
 }
 
 } // namespace

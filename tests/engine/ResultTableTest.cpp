@@ -83,10 +83,10 @@ TEST(Homotopy, SolvedStartDoublesTheStepEveryTarget)
     solver.setOptions(&options);
     std::string path = (dir / "h.alg").string();
     ASSERT_TRUE(solver.solve(path.data(), "S")) << host.log;
-    ASSERT_GE(solver.homotopyTargets.size(), 5u);
+    ASSERT_GE(solver.steps().homotopy().targets().size(), 5u);
     const double expected[] = {0.1, 0.3, 0.7, 1.5, 1.0}; // the last one is the final correction
     for (std::size_t i = 0; i < 5; ++i)
-        EXPECT_NEAR(solver.homotopyTargets[i], expected[i], 1e-12) << i;
+        EXPECT_NEAR(solver.steps().homotopy().targets()[i], expected[i], 1e-12) << i;
     EXPECT_EQ(solver.variableCount(), 1) << "the parameter is removed again";
     EXPECT_NE(host.log.find("Performing Homotopy Transformation "), std::string::npos);
 }

@@ -83,20 +83,20 @@ TEST(RunDriver, ModeFReadsTheOptionsLineWhateverTheExtensionCase)
     solver.setOptions(&options);
     std::string path = (dir / "Model.alg").string();
     EXPECT_TRUE(solver.solve(path.data(), "F"));
-    EXPECT_EQ(solver.settings.maxIterations, 20);
-    EXPECT_EQ(solver.settings.toleranceExponent, -6);
-    EXPECT_EQ(solver.settings.method, 2);
-    EXPECT_EQ(solver.settings.jacobianMethod, 1);
-    EXPECT_DOUBLE_EQ(solver.settings.guessMax, 2.5);
-    EXPECT_DOUBLE_EQ(solver.settings.deltaJ, 0.01);
-    EXPECT_DOUBLE_EQ(solver.settings.deltaT, 0.5);
-    EXPECT_TRUE(solver.settings.complexMode);
+    EXPECT_EQ(solver.context().settings.maxIterations, 20);
+    EXPECT_EQ(solver.context().settings.toleranceExponent, -6);
+    EXPECT_EQ(solver.context().settings.method, 2);
+    EXPECT_EQ(solver.context().settings.jacobianMethod, 1);
+    EXPECT_DOUBLE_EQ(solver.context().settings.guessMax, 2.5);
+    EXPECT_DOUBLE_EQ(solver.context().settings.deltaJ, 0.01);
+    EXPECT_DOUBLE_EQ(solver.context().settings.deltaT, 0.5);
+    EXPECT_TRUE(solver.context().settings.complexMode);
 
     // The options line holds for its run only: the next run starts from the record.
     writeFile(dir / "Model.ALG", "x=1;\n");
     EXPECT_TRUE(solver.solve(path.data(), "F"));
-    EXPECT_EQ(solver.settings.maxIterations, 10);
-    EXPECT_FALSE(solver.settings.complexMode);
+    EXPECT_EQ(solver.context().settings.maxIterations, 10);
+    EXPECT_FALSE(solver.context().settings.complexMode);
 }
 
 TEST(RunDriver, HomotopyWithoutOptionsLineRunsRobust)
@@ -109,7 +109,7 @@ TEST(RunDriver, HomotopyWithoutOptionsLineRunsRobust)
     solver.setOptions(&options);
     std::string path = (dir / "m.alg").string();
     EXPECT_TRUE(solver.solve(path.data(), "F"));
-    EXPECT_EQ(solver.settings.method, 1);
+    EXPECT_EQ(solver.context().settings.method, 1);
 }
 
 TEST(RunDriver, BaseNames)

@@ -1,6 +1,7 @@
 // The solver object's interface outside a run: options, list-file rule, variable
 // table and value strings.
 #include "CVarnel.h"
+#include "TranscriptHost.h"
 
 #include <gtest/gtest.h>
 
@@ -38,9 +39,9 @@ TEST(SolverObject, ListFileRule)
         const std::string name(c.length, 'n');
         const SolverOptions o = withListFile(name, 7);
         EXPECT_EQ(solver.setOptions(&o), c.taken) << c.length;
-        EXPECT_EQ(solver.settings.listFileAttached, c.attached) << c.length;
-        EXPECT_EQ(solver.settings.listFileCount, c.count) << c.length;
-        EXPECT_EQ(solver.settings.listFileName.size(), c.attached ? c.taken : 0u) << c.length;
+        EXPECT_EQ(solver.context().settings.listFileAttached, c.attached) << c.length;
+        EXPECT_EQ(solver.context().settings.listFileCount, c.count) << c.length;
+        EXPECT_EQ(solver.context().settings.listFileName.size(), c.attached ? c.taken : 0u) << c.length;
     }
 }
 
@@ -50,7 +51,7 @@ TEST(SolverObject, NullListFileCharactersMeanNoListFile)
     SolverOptions o;
     o.listFile.length = 5; // a length without characters
     EXPECT_EQ(solver.setOptions(&o), 0u);
-    EXPECT_FALSE(solver.settings.listFileAttached);
+    EXPECT_FALSE(solver.context().settings.listFileAttached);
     EXPECT_EQ(solver.setOptions(nullptr), 0u);
 }
 
@@ -74,7 +75,7 @@ TEST(SolverObject, OptionFieldsAreCopied)
     o.showResults = 0;
     CVarnel solver;
     solver.setOptions(&o);
-    const varnel::RunSettings& s = solver.settings;
+    const varnel::RunSettings& s = solver.context().settings;
     EXPECT_EQ(s.method, 2);
     EXPECT_EQ(s.jacobianMethod, 1);
     EXPECT_EQ(s.maxIterations, 33);
@@ -105,9 +106,11 @@ TEST(SolverObject, VariablesBeforeAnyRun)
 
 TEST(SolverObject, SolutionStringsFormatEveryVariable)
 {
+    varnel::test::TempDir dir;
+    varnel::test::writeFile(dir / "s.alg", "x = 1.5;\n" + std::string(40, 'v') + " = -2/3;\n");
     CVarnel solver;
-    solver.set.variables.add("x", 1.5);
-    solver.set.variables.add(std::string(40, 'v'), -2.0 / 3.0);
+    std::string path = (dir / "s.alg").string();
+    ASSERT_TRUE(solver.solve(path.data(), "S"));
     EXPECT_EQ(solver.variableCount(), 2);
     EXPECT_STREQ(solver.variableName(0), "x");
     EXPECT_EQ(std::strlen(solver.variableName(1)), 33u); // names are cut to 33 characters

@@ -1,0 +1,49 @@
+// The run context's start-of-run reset and its streams.
+#include "RunContext.h"
+
+#include "varnel/Platform.h"
+
+#include <chrono>
+
+namespace varnel {
+
+namespace {
+unsigned seedFromClock()
+{
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<unsigned>(
+        std::chrono::duration_cast<std::chrono::microseconds>(now).count());
+}
+} // namespace
+
+RunContext::RunContext() : generator(seedFromClock())
+{
+    for (TextFile& f : streams)
+        f.suppressMessages = false;
+}
+
+void RunContext::reset(const RunSettings& hostSettings)
+{
+    closeStreams();
+    reporter.resetRun();
+    clearInterrupt();
+    settings = hostSettings;
+    settings.complexMode = false;
+    ifHandling = true;
+    stepNumber = 1;
+    stepTotal = 1;
+    compileError = false;
+    needsCompilation = true;
+    lastTry = false;
+    integrating = false;
+    files.clear();
+    times = {};
+}
+
+void RunContext::closeStreams()
+{
+    for (TextFile& f : streams)
+        f.close();
+}
+
+} // namespace varnel
