@@ -33,6 +33,11 @@ void appendInteger(std::string& out, long n, int width)
 /// Appends x as "%*E" with the given width (6 decimals, exponent of at least 2 digits).
 void appendReal(std::string& out, double x, int width)
 {
+    // Operation and variable tokens carry the value +0: most fields of a listing.
+    if (x == 0.0 && !std::signbit(x) && width == kRealWidth) {
+        out.append("  0.000000E+00");
+        return;
+    }
     char text[64];
     int length = 0;
     if (std::isfinite(x)) {
