@@ -3,6 +3,8 @@
 
 #include "GuardedMath.h"
 
+#include <system_error>
+
 namespace varnel {
 
 Jacobian::~Jacobian()
@@ -46,10 +48,15 @@ bool Jacobian::buildStructure(RunContext& context)
         // and written while the iterations run.
         // m_derivatives stays unchanged until finishListing() has waited for the writer.
         double& writing = context.times.writing;
-        m_writer = std::async(std::launch::async, [this, path = context.files.listing, &writing] {
+        auto write = [this, path = context.files.listing, &writing] {
             PhaseClock writeClock(writing);
             writeListingFile(m_listingFile, path, listingText(m_derivatives));
-        });
+        };
+        try {
+            m_writer = std::async(std::launch::async, write);
+        } catch (const std::system_error&) {
+            write(); // no thread to be had: written here and now
+        }
         if (!complete)
             return false;
         m_derivativesNeeded = false;
