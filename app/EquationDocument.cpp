@@ -21,9 +21,29 @@ namespace varnel {
 
 namespace {
 
-QString fromSymbols(const std::u32string& text)
+// The text layer turns a carriage return into a line break, so a CR that is not part of the
+// file's line ends is held as this private character while the text is edited.
+constexpr char32_t kHeldCarriageReturn = 0xF00D;
+
+QString fromSymbols(std::u32string text)
 {
+    for (char32_t& c : text)
+        if (c == U'\r')
+            c = kHeldCarriageReturn;
     return QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The editor's text exactly as typed: toPlainText would turn no-break spaces into spaces.
+std::u32string toSymbols(const QTextDocument* document)
+{
+    std::u32string text = document->toRawText().toStdU32String();
+    for (char32_t& c : text) {
+        if (c == 0x2029 || c == 0x2028)
+            c = U'\n';
+        else if (c == kHeldCarriageReturn)
+            c = U'\r';
+    }
+    return text;
 }
 
 } // namespace
@@ -114,8 +134,7 @@ DocumentReport EquationDocument::open(const QString& path)
 
 bool EquationDocument::encodedText(QByteArray& bytes, QString& error) const
 {
-    const std::u32string symbols = m_text->toPlainText().toStdU32String();
-    EncodeResult encoded = encodeEquationText(symbols);
+    EncodeResult encoded = encodeEquationText(toSymbols(m_text));
     if (!encoded.ok) {
         error = QString::fromStdString(encoded.message);
         return false;
@@ -193,7 +212,9 @@ void EquationDocument::writeAutosave()
     if (!file.open(QIODevice::WriteOnly))
         return;
     // First line: the original path (empty for a new document); then the text as UTF-8.
-    file.write(m_path.toUtf8() + '\n' + m_text->toPlainText().toUtf8());
+    const std::u32string text = toSymbols(m_text);
+    file.write(m_path.toUtf8() + '\n' +
+               QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size())).toUtf8());
     file.commit();
 }
 
@@ -204,7 +225,7 @@ void EquationDocument::discardAutosave()
 
 void EquationDocument::restoreFrom(const QString& text, const QString& originalPath)
 {
-    m_text->setPlainText(text);
+    m_text->setPlainText(fromSymbols(text.toStdU32String()));
     if (!originalPath.isEmpty()) {
         m_path = originalPath;
         m_baseName = documentBaseName(m_path.toStdString());

@@ -54,6 +54,13 @@ constexpr int kBarStateVersion = 1;
 constexpr int kRecentFileCount = 4;
 constexpr int kAutosaveMilliseconds = 30000;
 
+// The desktop theme's icon, or the program's own.
+QIcon themed(const char* themeName, const char* own)
+{
+    return QIcon::fromTheme(QString::fromLatin1(themeName),
+                            QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(own))));
+}
+
 QString entryName(const PaletteEntry& entry)
 {
     return QString::fromUtf8(entry.name.data(), static_cast<qsizetype>(entry.name.size()));
@@ -135,27 +142,26 @@ QAction* MainWindow::action(const QString& name) const
 
 void MainWindow::createActions()
 {
-    QStyle* s = style();
     auto editor = [this] { return activeEditor(); };
 
     addAction("new", tr("&New"), QKeySequence::New, [this] { newDocument(); })
-        ->setIcon(QIcon::fromTheme("document-new", s->standardIcon(QStyle::SP_FileIcon)));
+        ->setIcon(themed("document-new", "new"));
     addAction("open", tr("&Open..."), QKeySequence::Open, [this] {
         const QStringList paths = QFileDialog::getOpenFileNames(
             this, tr("Open"), QString(), tr("Varnel Files (*.alg);;All Files (*)"));
         for (const QString& path : paths)
             openFile(path);
-    })->setIcon(QIcon::fromTheme("document-open", s->standardIcon(QStyle::SP_DialogOpenButton)));
+    })->setIcon(themed("document-open", "open"));
     addAction("close", tr("&Close"), QKeySequence::Close, [this] { m_mdi->closeActiveSubWindow(); });
     addAction("save", tr("&Save"), QKeySequence::Save, [this] {
         saveDocument(activeEquationWindow());
-    })->setIcon(QIcon::fromTheme("document-save", s->standardIcon(QStyle::SP_DialogSaveButton)));
+    })->setIcon(themed("document-save", "save"));
     addAction("saveAs", tr("Save &As..."), QKeySequence::SaveAs,
               [this] { saveDocument(activeEquationWindow(), true); });
     addAction("pageSetup", tr("Page Se&tup..."), QKeySequence(), [this] { pageSetup(); });
     addAction("printPreview", tr("Print Pre&view"), QKeySequence(), [this] { printPreview(); });
     addAction("print", tr("&Print..."), QKeySequence::Print, [this] { print(); })
-        ->setIcon(QIcon::fromTheme("document-print"));
+        ->setIcon(themed("document-print", "print"));
     addAction("exportLatex", tr("Export to LaTEX"), QKeySequence(),
               [this] { notify(tr("Varnel"), QStringLiteral("Not finished...!")); });
     addAction("exit", tr("E&xit"), QKeySequence::Quit, [this] { close(); });
@@ -171,17 +177,17 @@ void MainWindow::createActions()
     addAction("cut", tr("Cu&t"), QKeySequence::Cut, [editor] {
         if (auto* e = editor())
             e->cutOrOutput();
-    })->setIcon(QIcon::fromTheme("edit-cut"));
+    })->setIcon(themed("edit-cut", "cut"));
     addAction("copy", tr("&Copy"), QKeySequence::Copy, [this, editor] {
         if (auto* e = editor())
             e->copyOrOutput();
         else
             m_output->copy();
-    })->setIcon(QIcon::fromTheme("edit-copy"));
+    })->setIcon(themed("edit-copy", "copy"));
     addAction("paste", tr("&Paste"), QKeySequence::Paste, [editor] {
         if (auto* e = editor())
             e->paste();
-    })->setIcon(QIcon::fromTheme("edit-paste"));
+    })->setIcon(themed("edit-paste", "paste"));
     addAction("selectAll", tr("Select &All"), QKeySequence::SelectAll, [editor] {
         if (auto* e = editor())
             e->selectAll();

@@ -33,6 +33,10 @@ std::optional<WindowPlacement> parseWindowPlacement(std::string_view text)
             return std::nullopt;
         at = static_cast<std::size_t>(end - text.data());
     }
+    while (at < text.size() && text[at] == ' ')
+        ++at;
+    if (at != text.size())
+        return std::nullopt;
     WindowPlacement p;
     p.flags = static_cast<unsigned>(numbers[0]);
     p.showCmd = static_cast<unsigned>(numbers[1]);

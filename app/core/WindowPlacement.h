@@ -29,8 +29,8 @@ struct WindowPlacement {
 /// "%u,%u,%d,%d,%d,%d,%d,%d,%d,%d" of the placement.
 std::string formatWindowPlacement(const WindowPlacement& placement);
 
-/// The placement when all ten numbers parse; nothing for nine numbers, text, an empty
-/// string or a normal rectangle of no width or height.
+/// The placement when the text is exactly ten numbers; nothing for nine or eleven numbers,
+/// other text, an empty string or a normal rectangle of no width or height.
 std::optional<WindowPlacement> parseWindowPlacement(std::string_view text);
 
 } // namespace varnel
