@@ -48,12 +48,14 @@ public:
     /// Puts the caret at character position `position` (clamped to the text).
     void goToPosition(int position);
 
+    /// Dropped or pasted data: local files are announced by filesDropped (and opened by the
+    /// main window), never inserted as text; anything else goes in as text.
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
-
-    bool canInsertFromMimeData(const QMimeData* source) const override;
-    void insertFromMimeData(const QMimeData* source) override;
 
 signals:
     void focused(EquationDocument* document);

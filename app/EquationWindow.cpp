@@ -23,7 +23,8 @@ EquationWindow::EquationWindow(EquationDocument* document, EquationEditor* edito
 
 EquationWindow::~EquationWindow()
 {
-    emit closing(this);
+    if (!m_closed)
+        emit closing(this);
 }
 
 void EquationWindow::updateCaption()
@@ -38,8 +39,11 @@ void EquationWindow::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    event->accept();
     QMdiSubWindow::closeEvent(event);
+    if (event->isAccepted() && !m_closed) {
+        m_closed = true;
+        emit closing(this);
+    }
 }
 
 } // namespace varnel

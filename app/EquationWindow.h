@@ -27,7 +27,8 @@ public:
     void updateCaption();
 
 signals:
-    /// Emitted while the window is being destroyed, before its document goes.
+    /// Emitted once when the window has agreed to close (or is destroyed without closing),
+    /// while its document still exists.
     void closing(varnel::EquationWindow* window);
 
 protected:
@@ -37,6 +38,7 @@ private:
     EquationDocument* m_document;
     EquationEditor* m_editor;
     std::function<bool(EquationWindow*)> m_mayClose;
+    bool m_closed = false;
 };
 
 } // namespace varnel

@@ -869,7 +869,8 @@ void MainWindow::showPlaced()
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     m_mdi->closeAllSubWindows();
-    if (!m_mdi->subWindowList().isEmpty()) {
+    const QList<QMdiSubWindow*> left = m_mdi->subWindowList();
+    if (std::any_of(left.begin(), left.end(), [](QMdiSubWindow* w) { return w->isVisible(); })) {
         event->ignore();
         return;
     }
