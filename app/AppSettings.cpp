@@ -18,7 +18,8 @@ StoredFont readFont(QSettings& s, const QString& group)
         result.stored = true;
         QFont font(s.value("FaceName", QStringLiteral("System")).toString().left(31));
         font.setPixelSize(std::max(1, std::abs(height)));
-        font.setWeight(static_cast<QFont::Weight>(std::clamp(s.value("Weight", 400).toInt(), 1, 1000)));
+        font.setWeight(
+            static_cast<QFont::Weight>(std::clamp(s.value("Weight", 400).toInt(), 1, 1000)));
         font.setItalic(s.value("Italic", 0).toInt() != 0);
         font.setUnderline(s.value("Underline", 0).toInt() != 0);
         if ((s.value("PitchAndFamily", 0).toInt() & 3) == 1)
@@ -55,9 +56,8 @@ void registerSymbolFaces()
 {
     QFont::insertSubstitutions(kSymbolFace, {"DejaVu Serif", "Noto Serif", "FreeSerif",
                                              "Liberation Serif", "DejaVu Sans"});
-    QFont::insertSubstitutions(kFixedSymbolFace,
-                               {"DejaVu Sans Mono", "Noto Sans Mono", "FreeMono",
-                                "Liberation Mono"});
+    QFont::insertSubstitutions(
+        kFixedSymbolFace, {"DejaVu Sans Mono", "Noto Sans Mono", "FreeMono", "Liberation Mono"});
 }
 
 QFont AppSettings::editorFont() const
@@ -107,9 +107,8 @@ void AppSettings::readSettings()
     footerTime = s.value("FooterTime", 0).toInt() != 0;
     s.endGroup();
 
-    m_loaded = {showCmd,     wordWrap, tabStops,   equationColor, commentsColor,
-                backgroundColor, displayFont, printFont, header,  footer,
-                headerTime,  footerTime};
+    m_loaded = {showCmd,     wordWrap,  tabStops, equationColor, commentsColor, backgroundColor,
+                displayFont, printFont, header,   footer,        headerTime,    footerTime};
     m_read = true;
 }
 

@@ -38,8 +38,8 @@ bool Application::start(const QStringList& arguments)
     for (const QString& file : files)
         opened += m_window->openFile(file) ? 1 : 0;
     const int recovered = m_window->recoverAutosaves([this](const QString& origin) {
-        const QString name = origin.isEmpty() ? QObject::tr("a new document")
-                                              : QFileInfo(origin).fileName();
+        const QString name =
+            origin.isEmpty() ? QObject::tr("a new document") : QFileInfo(origin).fileName();
         return QMessageBox::question(m_window.get(), QObject::tr("Varnel"),
                                      QObject::tr("Varnel did not end normally. Recover the "
                                                  "unsaved changes of %1?")

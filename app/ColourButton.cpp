@@ -43,12 +43,26 @@ ColourButton::ColourButton(const QString& text, const QColor& colour, const QCol
     auto* layout = new QGridLayout(grid);
     layout->setSpacing(2);
     layout->setContentsMargins(4, 4, 4, 4);
-    static const QColor colours[] = {
-        Qt::black,       Qt::darkRed,   Qt::darkGreen, Qt::darkYellow, Qt::darkBlue,
-        Qt::darkMagenta, Qt::darkCyan,  Qt::gray,      Qt::darkGray,   Qt::red,
-        Qt::green,       Qt::yellow,    Qt::blue,      Qt::magenta,    Qt::cyan,
-        Qt::white,       QColor(255, 128, 0), QColor(128, 64, 0), QColor(0, 128, 255),
-        QColor(255, 192, 203)};
+    static const QColor colours[] = {Qt::black,
+                                     Qt::darkRed,
+                                     Qt::darkGreen,
+                                     Qt::darkYellow,
+                                     Qt::darkBlue,
+                                     Qt::darkMagenta,
+                                     Qt::darkCyan,
+                                     Qt::gray,
+                                     Qt::darkGray,
+                                     Qt::red,
+                                     Qt::green,
+                                     Qt::yellow,
+                                     Qt::blue,
+                                     Qt::magenta,
+                                     Qt::cyan,
+                                     Qt::white,
+                                     QColor(255, 128, 0),
+                                     QColor(128, 64, 0),
+                                     QColor(0, 128, 255),
+                                     QColor(255, 192, 203)};
     int i = 0;
     for (const QColor& c : colours) {
         auto* cell = new QPushButton(grid);

@@ -26,7 +26,10 @@ QString describe(const StoredFont& font, const QString& fallback)
         return fallback;
     const QFont& f = font.font;
     const int size = f.pointSize() > 0 ? f.pointSize() : f.pixelSize();
-    return QStringLiteral("%1, %2 %3").arg(f.family()).arg(size).arg(f.pointSize() > 0 ? "pt" : "px");
+    return QStringLiteral("%1, %2 %3")
+        .arg(f.family())
+        .arg(size)
+        .arg(f.pointSize() > 0 ? "pt" : "px");
 }
 
 } // namespace
@@ -37,8 +40,7 @@ EditorOptionsDialog::EditorOptionsDialog(const AppSettings& settings, QWidget* p
       m_equation(new ColourButton(tr("Equation"), settings.equationColor, QColor(255, 0, 0), this)),
       m_comments(
           new ColourButton(tr("Comments"), settings.commentsColor, QColor(128, 128, 128), this)),
-      m_background(
-          new ColourButton(tr("Background"), settings.backgroundColor, Qt::white, this)),
+      m_background(new ColourButton(tr("Background"), settings.backgroundColor, Qt::white, this)),
       m_wordWrap(new QCheckBox(tr("&Word Wrap"), this)), m_tabStops(new QSpinBox(this))
 {
     setWindowTitle(tr("Editor Options"));
@@ -98,7 +100,8 @@ EditorOptionsDialog::EditorOptionsDialog(const AppSettings& settings, QWidget* p
     });
     connect(choosePrint, &QPushButton::clicked, this, [this] {
         bool ok = false;
-        const QFont start = m_values.printFont.stored ? m_values.printFont.font : m_values.editorFont();
+        const QFont start =
+            m_values.printFont.stored ? m_values.printFont.font : m_values.editorFont();
         const QFont font = QFontDialog::getFont(&ok, start, this, tr("Printer Font"));
         if (ok) {
             m_values.printFont = {true, font};
@@ -112,7 +115,8 @@ EditorOptionsDialog::EditorOptionsDialog(const AppSettings& settings, QWidget* p
 
 void EditorOptionsDialog::updateSamples()
 {
-    m_displayName->setText(describe(m_values.displayFont, QStringLiteral("%1 (default)").arg(kSymbolFace)));
+    m_displayName->setText(
+        describe(m_values.displayFont, QStringLiteral("%1 (default)").arg(kSymbolFace)));
     m_printName->setText(describe(m_values.printFont, tr("same as the display font")));
     m_sample->setFont(m_values.editorFont());
     QPalette p = m_sample->palette();

@@ -60,7 +60,8 @@ int printEquationText(QPrinter* printer, const QTextDocument* text, const PrintJ
     QPainter painter;
     if (!painter.begin(printer))
         return 0;
-    const QRectF area(QPointF(0, 0), printer->pageLayout().paintRectPixels(printer->resolution()).size());
+    const QRectF area(QPointF(0, 0),
+                      printer->pageLayout().paintRectPixels(printer->resolution()).size());
 
     QFont font = job.font;
     if (font.pixelSize() > 0) // pixel sizes are screen pixels; the printer has its own
@@ -117,7 +118,8 @@ int printEquationText(QPrinter* printer, const QTextDocument* text, const PrintJ
         painter.save();
         painter.setClipRect(body);
         painter.translate(body.left(), body.top() - (page - 1) * body.height());
-        doc->drawContents(&painter, QRectF(0, (page - 1) * body.height(), body.width(), body.height()));
+        doc->drawContents(&painter,
+                          QRectF(0, (page - 1) * body.height(), body.width(), body.height()));
         painter.restore();
         if (!job.footer.isEmpty()) {
             painter.setPen(rule);

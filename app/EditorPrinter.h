@@ -14,12 +14,12 @@ class QTextDocument;
 namespace varnel {
 
 struct PrintJob {
-    QString header;           ///< template ("File: &f"); empty draws nothing
-    QString footer;           ///< template ("Page: &p"); empty draws nothing
+    QString header; ///< template ("File: &f"); empty draws nothing
+    QString footer; ///< template ("Page: &p"); empty draws nothing
     bool headerSystemTime = false;
     bool footerSystemTime = false;
-    QString path;             ///< the document's path, or its title when it has none
-    QFont font;               ///< the printer font (or the display font)
+    QString path; ///< the document's path, or its title when it has none
+    QFont font;   ///< the printer font (or the display font)
     QColor equationColour;
     QColor commentColour;
     int caretPosition = 0;

@@ -121,9 +121,9 @@ DocumentReport EquationDocument::open(const QString& path)
         QFile settings(QString::fromStdString(m_baseName + ".SQP"));
         if (settings.open(QIODevice::ReadOnly)) {
             const QByteArray record = settings.read(kSettingsFileSize);
-            if (decodeSettingsFile(std::string_view(record.constData(),
-                                                    static_cast<size_t>(record.size())),
-                                   m_options) == SettingsReadStatus::ShortFile)
+            if (decodeSettingsFile(
+                    std::string_view(record.constData(), static_cast<size_t>(record.size())),
+                    m_options) == SettingsReadStatus::ShortFile)
                 report.notices << QString::fromLatin1(kIncorrectFileFormat);
         }
     }

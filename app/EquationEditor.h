@@ -20,8 +20,8 @@ class EquationEditor : public QPlainTextEdit {
 public:
     /// `output` is the Output window whose selection Copy takes when the editor has none
     /// (may be null).
-    EquationEditor(EquationDocument* document, const AppSettings& settings,
-                   QPlainTextEdit* output, QWidget* parent = nullptr);
+    EquationEditor(EquationDocument* document, const AppSettings& settings, QPlainTextEdit* output,
+                   QWidget* parent = nullptr);
 
     EquationDocument* equationDocument() const { return m_document; }
     CommentHighlighter* highlighter() const { return m_highlighter; }

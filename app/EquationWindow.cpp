@@ -10,8 +10,7 @@ namespace varnel {
 
 EquationWindow::EquationWindow(EquationDocument* document, EquationEditor* editor,
                                std::function<bool(EquationWindow*)> mayClose, QWidget* parent)
-    : QMdiSubWindow(parent), m_document(document), m_editor(editor),
-      m_mayClose(std::move(mayClose))
+    : QMdiSubWindow(parent), m_document(document), m_editor(editor), m_mayClose(std::move(mayClose))
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWidget(editor);

@@ -12,8 +12,7 @@
 
 namespace varnel {
 
-FindReplaceDialog::FindReplaceDialog(std::function<QPlainTextEdit*()> activeEditor,
-                                     QWidget* parent)
+FindReplaceDialog::FindReplaceDialog(std::function<QPlainTextEdit*()> activeEditor, QWidget* parent)
     : QDialog(parent), m_activeEditor(std::move(activeEditor)), m_find(new QLineEdit(this)),
       m_replace(new QLineEdit(this)), m_replaceLabel(new QLabel(tr("Re&place with:"), this)),
       m_case(new QCheckBox(tr("Match &case"), this)),
@@ -134,8 +133,7 @@ void FindReplaceDialog::replace()
     if (!editor)
         return;
     QTextCursor cursor = editor->textCursor();
-    const Qt::CaseSensitivity cs =
-        m_case->isChecked() ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    const Qt::CaseSensitivity cs = m_case->isChecked() ? Qt::CaseSensitive : Qt::CaseInsensitive;
     if (cursor.hasSelection() && cursor.selectedText().compare(m_find->text(), cs) == 0)
         cursor.insertText(m_replace->text());
     findNext();

@@ -144,15 +144,17 @@ void MainWindow::createActions()
 {
     auto editor = [this] { return activeEditor(); };
 
-    addAction("new", tr("&New"), QKeySequence::New, [this] { newDocument(); })
-        ->setIcon(themed("document-new", "new"));
+    addAction("new", tr("&New"), QKeySequence::New, [this] {
+        newDocument();
+    })->setIcon(themed("document-new", "new"));
     addAction("open", tr("&Open..."), QKeySequence::Open, [this] {
         const QStringList paths = QFileDialog::getOpenFileNames(
             this, tr("Open"), QString(), tr("Varnel Files (*.alg);;All Files (*)"));
         for (const QString& path : paths)
             openFile(path);
     })->setIcon(themed("document-open", "open"));
-    addAction("close", tr("&Close"), QKeySequence::Close, [this] { m_mdi->closeActiveSubWindow(); });
+    addAction("close", tr("&Close"), QKeySequence::Close,
+              [this] { m_mdi->closeActiveSubWindow(); });
     addAction("save", tr("&Save"), QKeySequence::Save, [this] {
         saveDocument(activeEquationWindow());
     })->setIcon(themed("document-save", "save"));
@@ -160,8 +162,9 @@ void MainWindow::createActions()
               [this] { saveDocument(activeEquationWindow(), true); });
     addAction("pageSetup", tr("Page Se&tup..."), QKeySequence(), [this] { pageSetup(); });
     addAction("printPreview", tr("Print Pre&view"), QKeySequence(), [this] { printPreview(); });
-    addAction("print", tr("&Print..."), QKeySequence::Print, [this] { print(); })
-        ->setIcon(themed("document-print", "print"));
+    addAction("print", tr("&Print..."), QKeySequence::Print, [this] {
+        print();
+    })->setIcon(themed("document-print", "print"));
     addAction("exportLatex", tr("Export to LaTEX"), QKeySequence(),
               [this] { notify(tr("Varnel"), QStringLiteral("Not finished...!")); });
     addAction("exit", tr("E&xit"), QKeySequence::Quit, [this] { close(); });
@@ -194,8 +197,10 @@ void MainWindow::createActions()
     });
     addAction("find", tr("&Find..."), QKeySequence::Find, [this] { m_find->showFor(false); });
     addAction("findNext", tr("Find &Next"), QKeySequence::FindNext, [this] { m_find->findNext(); });
-    addAction("replace", tr("R&eplace..."), QKeySequence::Replace, [this] { m_find->showFor(true); });
-    addAction("goTo", tr("Go To Pos"), QKeySequence(Qt::CTRL | Qt::Key_G), [this] { goToPosition(); });
+    addAction("replace", tr("R&eplace..."), QKeySequence::Replace,
+              [this] { m_find->showFor(true); });
+    addAction("goTo", tr("Go To Pos"), QKeySequence(Qt::CTRL | Qt::Key_G),
+              [this] { goToPosition(); });
     QAction* wrap = addAction("wordWrap", tr("&Word Wrap"), QKeySequence(), [this] {
         m_settings.wordWrap = action("wordWrap")->isChecked();
         applySettingsToEditors();
@@ -205,13 +210,15 @@ void MainWindow::createActions()
 
     addAction("tabStops", tr("Set Ta&b Stops..."), QKeySequence(), [this] { setTabStops(); });
     addAction("font", tr("Set &Font..."), QKeySequence(), [this] { setDisplayFont(); });
-    addAction("printerFont", tr("Set &Printer Font..."), QKeySequence(), [this] { setPrinterFont(); });
+    addAction("printerFont", tr("Set &Printer Font..."), QKeySequence(),
+              [this] { setPrinterFont(); });
     addAction("mirrorFont", tr("&Mirror Display Font"), QKeySequence(), nullptr);
     addAction("refresh", tr("Refresh"), QKeySequence::Refresh, [this] {
         for (EquationWindow* w : equationWindows())
             w->editor()->refresh();
     });
-    addAction("editorOptions", tr("Editor &Options..."), QKeySequence(), [this] { editorOptions(); });
+    addAction("editorOptions", tr("Editor &Options..."), QKeySequence(),
+              [this] { editorOptions(); });
     addAction("language", tr("Language"), QKeySequence(), nullptr);
     QAction* statusBarToggle = addAction("statusBar", tr("&Status Bar"), QKeySequence(), [this] {
         statusBar()->setVisible(action("statusBar")->isChecked());
@@ -225,7 +232,8 @@ void MainWindow::createActions()
               [this] { m_mdi->activateNextSubWindow(); });
     addAction("previousWindow", tr("Pre&vious"), QKeySequence::PreviousChild,
               [this] { m_mdi->activatePreviousSubWindow(); });
-    addAction("closeAll", tr("Close &All"), QKeySequence(), [this] { m_mdi->closeAllSubWindows(); });
+    addAction("closeAll", tr("Close &All"), QKeySequence(),
+              [this] { m_mdi->closeAllSubWindows(); });
     addAction("helpDesk", tr("&Help Desk"), QKeySequence::HelpContents, [this] { about(); });
     addAction("about", tr("&About Varnel..."), QKeySequence(), [this] { about(); });
 
@@ -407,10 +415,10 @@ void MainWindow::updateActions()
     const bool hasEditor = editor != nullptr;
     const bool selection = hasEditor && editor->textCursor().hasSelection();
     const bool outputSelection = m_output->textCursor().hasSelection();
-    for (const char* name : {"close", "save", "saveAs", "pageSetup", "printPreview", "print",
-                             "selectAll", "find", "findNext", "replace", "goTo", "refresh",
-                             "exportLatex", "closeAll", "cascade", "tile", "nextWindow",
-                             "previousWindow"})
+    for (const char* name :
+         {"close", "save", "saveAs", "pageSetup", "printPreview", "print", "selectAll", "find",
+          "findNext", "replace", "goTo", "refresh", "exportLatex", "closeAll", "cascade", "tile",
+          "nextWindow", "previousWindow"})
         action(name)->setEnabled(hasEditor);
     action("undo")->setEnabled(hasEditor && editor->equationDocument()->text()->isUndoAvailable());
     action("redo")->setEnabled(hasEditor && editor->equationDocument()->text()->isRedoAvailable());
@@ -422,6 +430,9 @@ void MainWindow::updateActions()
         a->setEnabled(hasEditor);
     for (auto& [palette, dock] : m_palettes)
         dock->setButtonsEnabled(hasEditor);
+    setWindowTitle(hasEditor
+                       ? QStringLiteral("Varnel - [%1]").arg(editor->equationDocument()->title())
+                       : QStringLiteral("Varnel"));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -430,8 +441,8 @@ void MainWindow::updateActions()
 EquationWindow* MainWindow::addWindow(EquationDocument* document)
 {
     auto* editor = new EquationEditor(document, m_settings, m_output);
-    auto* window = new EquationWindow(document, editor,
-                                      [this](EquationWindow* w) { return mayClose(w); });
+    auto* window =
+        new EquationWindow(document, editor, [this](EquationWindow* w) { return mayClose(w); });
     m_mdi->addSubWindow(window);
     window->setWindowIcon(style()->standardIcon(QStyle::SP_FileIcon));
     connect(window, &EquationWindow::closing, this, [this](EquationWindow* w) {
@@ -439,6 +450,7 @@ EquationWindow* MainWindow::addWindow(EquationDocument* document)
         QTimer::singleShot(0, this, &MainWindow::updateActions);
     });
     connect(editor, &EquationEditor::focused, m_properties, &PropertiesTree::selectDocument);
+    connect(document, &EquationDocument::pathChanged, this, &MainWindow::updateActions);
     connect(editor, &QPlainTextEdit::copyAvailable, this, &MainWindow::updateActions);
     connect(editor, &QPlainTextEdit::undoAvailable, this, &MainWindow::updateActions);
     connect(editor, &QPlainTextEdit::redoAvailable, this, &MainWindow::updateActions);
@@ -503,7 +515,8 @@ bool MainWindow::saveDocument(EquationWindow* window, bool saveAs)
         return false;
     QString path = window->document()->path();
     if (saveAs || path.isEmpty()) {
-        const QString start = path.isEmpty() ? window->document()->title() + QStringLiteral(".alg") : path;
+        const QString start =
+            path.isEmpty() ? window->document()->title() + QStringLiteral(".alg") : path;
         QFileDialog dialog(this, tr("Save As"), start, tr("Varnel Files (*.alg)"));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(QStringLiteral("alg"));
@@ -657,7 +670,8 @@ int MainWindow::recoverAutosaves(const std::function<bool(const QString&)>& acce
 {
     QDir folder(EquationDocument::autosaveFolder());
     int recovered = 0;
-    for (const QFileInfo& info : folder.entryInfoList({QStringLiteral("*.autosave")}, QDir::Files)) {
+    for (const QFileInfo& info :
+         folder.entryInfoList({QStringLiteral("*.autosave")}, QDir::Files)) {
         QFile file(info.absoluteFilePath());
         if (!file.open(QIODevice::ReadOnly))
             continue;
@@ -764,7 +778,8 @@ void MainWindow::setDisplayFont()
 void MainWindow::setPrinterFont()
 {
     bool ok = false;
-    const QFont start = m_settings.printFont.stored ? m_settings.printFont.font : m_settings.editorFont();
+    const QFont start =
+        m_settings.printFont.stored ? m_settings.printFont.font : m_settings.editorFont();
     const QFont font = QFontDialog::getFont(&ok, start, this, tr("Printer Font"));
     if (ok)
         m_settings.printFont = {true, font};
@@ -784,8 +799,8 @@ void MainWindow::goToPosition()
     EquationEditor* editor = activeEditor();
     if (!editor)
         return;
-    GoToDialog dialog(editor->textCursor().position(), editor->equationDocument()->text()->characterCount() - 1,
-                      this);
+    GoToDialog dialog(editor->textCursor().position(),
+                      editor->equationDocument()->text()->characterCount() - 1, this);
     if (dialog.exec() == QDialog::Accepted)
         editor->goToPosition(dialog.position());
 }
@@ -817,10 +832,10 @@ void MainWindow::readSettings()
         parseWindowPlacement(s.value("Settings/WindowPos").toString().toStdString());
     if (placement) {
         setGeometry(placement->left, placement->top, placement->right - placement->left,
-                     placement->bottom - placement->top);
-        m_startMaximized = placement->showCmd == kShowMaximized ||
-                           (placement->showCmd == kShowMinimized &&
-                            (placement->flags & kRestoreToMaximized));
+                    placement->bottom - placement->top);
+        m_startMaximized =
+            placement->showCmd == kShowMaximized ||
+            (placement->showCmd == kShowMinimized && (placement->flags & kRestoreToMaximized));
     }
 
     s.beginGroup("Recent File List");

@@ -34,13 +34,12 @@ PaletteDock::PaletteDock(const QString& title, Palette palette, QWidget* parent)
     for (const PaletteEntry& entry : paletteEntries(palette)) {
         auto* button = new QToolButton(m_grid);
         button->setText(paletteButtonText(entry));
-        button->setToolTip(QString::fromUtf8(entry.name.data(),
-                                             static_cast<qsizetype>(entry.name.size())) +
-                           (entry.shortcut.empty()
-                                ? QString()
-                                : QStringLiteral(" (%1)").arg(QString::fromLatin1(
-                                      entry.shortcut.data(),
-                                      static_cast<qsizetype>(entry.shortcut.size())))));
+        button->setToolTip(
+            QString::fromUtf8(entry.name.data(), static_cast<qsizetype>(entry.name.size())) +
+            (entry.shortcut.empty()
+                 ? QString()
+                 : QStringLiteral(" (%1)").arg(QString::fromLatin1(
+                       entry.shortcut.data(), static_cast<qsizetype>(entry.shortcut.size())))));
         button->setFont(face);
         button->setAutoRaise(true);
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -52,6 +51,8 @@ PaletteDock::PaletteDock(const QString& title, Palette palette, QWidget* parent)
     }
     layout->setRowStretch(index / 3 + 1, 1);
     setWidget(m_grid);
+    // Wide enough for the title and its two buttons.
+    setMinimumWidth(fontMetrics().horizontalAdvance(title) + 64);
 }
 
 void PaletteDock::setButtonsEnabled(bool enabled)

@@ -26,9 +26,10 @@ QTreeWidgetItem* PropertiesTree::buildNode(const EquationDocument* document, con
     auto* root = new QTreeWidgetItem({text});
     root->setIcon(0, s->standardIcon(QStyle::SP_FileIcon));
     const bool found = options.resultsFound != 0;
-    auto* resultsNode = new QTreeWidgetItem(root, {QString::fromStdString(resultsNodeText(options))});
-    resultsNode->setIcon(0, s->standardIcon(found ? QStyle::SP_DialogApplyButton
-                                                  : QStyle::SP_MessageBoxWarning));
+    auto* resultsNode =
+        new QTreeWidgetItem(root, {QString::fromStdString(resultsNodeText(options))});
+    resultsNode->setIcon(
+        0, s->standardIcon(found ? QStyle::SP_DialogApplyButton : QStyle::SP_MessageBoxWarning));
     if (results)
         for (const QString& line : *results) {
             auto* item = new QTreeWidgetItem(resultsNode, {line});

@@ -63,7 +63,7 @@ std::time_t pageStampTime(bool systemTime, const std::string& path, std::time_t 
 {
     if (systemTime || path.find('.') == std::string::npos)
         return now;
-    struct stat info{};
+    struct stat info {};
     if (::stat(path.c_str(), &info) != 0)
         return now;
     return info.st_mtime;

@@ -15,11 +15,11 @@ enum class InsertKind {
 };
 
 struct PaletteEntry {
-    int commandId;          ///< command id of the menu item (0 when it has none)
-    std::string_view name;  ///< button name, used as tool tip and menu text
+    int commandId;         ///< command id of the menu item (0 when it has none)
+    std::string_view name; ///< button name, used as tool tip and menu text
     InsertKind kind;
-    std::string_view bytes; ///< what is inserted, as equation-file bytes
-    std::string_view face;  ///< short text shown on the button (UTF-8); empty: the bytes
+    std::string_view bytes;    ///< what is inserted, as equation-file bytes
+    std::string_view face;     ///< short text shown on the button (UTF-8); empty: the bytes
     std::string_view shortcut; ///< accelerator in portable key-sequence text, or empty
 };
 

@@ -106,7 +106,8 @@ int main(int argc, char* argv[])
                                          &results);
     // Put the caret on the first equation and select a line of the Output for a lived-in look.
     varnel::EquationEditor* editor = child->editor();
-    editor->goToPosition(editor->equationDocument()->text()->toPlainText().lastIndexOf(QStringLiteral("Vs =")));
+    editor->goToPosition(
+        editor->equationDocument()->text()->toPlainText().lastIndexOf(QStringLiteral("Vs =")));
     editor->setFocus();
 
     bool ok = save(&window, outDir + "/main-window.png");

@@ -21,8 +21,8 @@ TEST(CommentScanner, FindsCommentsPieceByPiece)
         {u"still open", true, {{0, 10}}, true},
         {u"", true, {}, true},
         {u"", false, {}, false},
-        {u"{a{b}c}", false, {{0, 5}}, false},     // no nesting: the last "}" is text
-        {u"} x {y}", false, {{4, 3}}, false},      // a stray "}" is text
+        {u"{a{b}c}", false, {{0, 5}}, false}, // no nesting: the last "}" is text
+        {u"} x {y}", false, {{4, 3}}, false}, // a stray "}" is text
         {u"{}{}", false, {{0, 2}, {2, 2}}, false},
         {u"p = 2; {c1} q {c2", false, {{7, 4}, {14, 3}}, true},
     };

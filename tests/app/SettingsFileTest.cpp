@@ -60,9 +60,9 @@ TEST(SettingsFile, FieldsSitInFileOrderNotRecordOrder)
     o.repetitions = 5;
     o.differentialMethod = 2;
     const auto b = encodeSettingsFile(o);
-    EXPECT_EQ(b[4], 3);   // method
-    EXPECT_EQ(b[8], 1);   // Jacobian
-    EXPECT_EQ(b[12], 7);  // homotopy before simplification
+    EXPECT_EQ(b[4], 3);  // method
+    EXPECT_EQ(b[8], 1);  // Jacobian
+    EXPECT_EQ(b[12], 7); // homotopy before simplification
     EXPECT_EQ(b[16], 0);
     EXPECT_EQ(b[56], 99); // iterations after the doubles
     EXPECT_EQ(b[60], 0xF8);
@@ -99,8 +99,8 @@ TEST(SettingsFile, ShortFileKeepsTheFieldsReadAndDefaultsTheRest)
         double deltaJ;
         int iterations;
     } cases[] = {
-        {0, 0, 1, 0.001, 10},  {3, 0, 1, 0.001, 10},   {24, 2, 0, 0.001, 10},
-        {30, 2, 0, 0.001, 10}, {32, 2, 0, 0.5, 10},    {71, 2, 0, 0.5, 77},
+        {0, 0, 1, 0.001, 10},  {3, 0, 1, 0.001, 10}, {24, 2, 0, 0.001, 10},
+        {30, 2, 0, 0.001, 10}, {32, 2, 0, 0.5, 10},  {71, 2, 0, 0.5, 77},
     };
     for (const auto& c : cases) {
         SolverOptions o;
@@ -122,10 +122,14 @@ TEST(SettingsFile, BaseNameEndsAtTheFirstDotOfTheFileName)
         const char* path;
         const char* base;
     } cases[] = {
-        {"/w/pump.alg", "/w/pump"},       {"/w/pump.v2.alg", "/w/pump"},
-        {"/w.d/pump.alg", "/w.d/pump"},   {"/home/u/.cfg/x.alg", "/home/u/.cfg/x"},
-        {"/w/.alg", ""},                  {"/w/pump", ""},
-        {"pump.alg", "pump"},             {"", ""},
+        {"/w/pump.alg", "/w/pump"},
+        {"/w/pump.v2.alg", "/w/pump"},
+        {"/w.d/pump.alg", "/w.d/pump"},
+        {"/home/u/.cfg/x.alg", "/home/u/.cfg/x"},
+        {"/w/.alg", ""},
+        {"/w/pump", ""},
+        {"pump.alg", "pump"},
+        {"", ""},
     };
     for (const auto& c : cases)
         EXPECT_EQ(documentBaseName(c.path), c.base) << c.path;
@@ -136,7 +140,8 @@ TEST(SettingsFile, TemporaryCompanionsAreRemovedAndNothingElse)
     char pattern[] = "/tmp/varnel-sqp-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     const fs::path dir = pattern;
-    for (const char* name : {"m.SJC", "m.TMP", "m.KTK", "m.JAC", "m.alg", "m.SQP", "m.PRN", "mm.TMP"})
+    for (const char* name :
+         {"m.SJC", "m.TMP", "m.KTK", "m.JAC", "m.alg", "m.SQP", "m.PRN", "mm.TMP"})
         std::ofstream(dir / name) << "x";
     const std::string base = (dir / "m").string();
     EXPECT_EQ(removeTemporaryCompanions(base), 4);

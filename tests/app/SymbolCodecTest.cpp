@@ -33,8 +33,8 @@ TEST(SymbolCodec, SymbolBytesShowTheirSigns)
         unsigned char byte;
         char32_t shown;
     } cases[] = {
-        {0xE1, U'α'}, {0xF0, U'π'}, {0xB0, U'°'}, {0xBB, U'≈'}, {0x85, U'≔'},
-        {0xA2, U'⊗'}, {0xDF, U'ȷ'}, {0xC4, U'Δ'}, {0xD9, U'Ω'}, {0x9F, U'∠'},
+        {0xE1, U'α'}, {0xF0, U'π'}, {0xB0, U'°'},  {0xBB, U'≈'}, {0x85, U'≔'},
+        {0xA2, U'⊗'}, {0xDF, U'ȷ'}, {0xC4, U'Δ'},  {0xD9, U'Ω'}, {0x9F, U'∠'},
         {'@', U'@'},  {'A', U'A'},  {'\n', U'\n'},
     };
     for (const auto& c : cases)

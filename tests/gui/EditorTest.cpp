@@ -68,7 +68,9 @@ private:
                 continue;
             }
             const QColor c = colourAt(text(), i);
-            map += c == grey() ? QLatin1Char('c') : c == red() ? QLatin1Char('e') : QLatin1Char('?');
+            map += c == grey()  ? QLatin1Char('c')
+                   : c == red() ? QLatin1Char('e')
+                                : QLatin1Char('?');
         }
         return map;
     }
@@ -154,7 +156,8 @@ private slots:
         QByteArray bytes;
         QString error;
         QVERIFY(m_document->encodedText(bytes, error));
-        QCOMPARE(bytes, QByteArray("k=\xE1" "b"));
+        QCOMPARE(bytes, QByteArray("k=\xE1"
+                                   "b"));
         QTextCursor at(text());
         at.setPosition(3); // format of the character before position 3: the alpha
         QCOMPARE(at.charFormat().fontFamilies().toStringList(), QStringList{kSymbolFace});
