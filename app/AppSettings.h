@@ -33,7 +33,7 @@ public:
     // "Settings"
     int showCmd = 3;
     bool wordWrap = false;
-    int tabStops = 16;
+    int tabStops = 16; ///< tab width in dialog units, four to a character (1..16)
     QColor equationColor = QColor(255, 0, 0);
     QColor commentsColor = QColor(128, 128, 128);
     QColor backgroundColor = QColor(255, 255, 255);
@@ -63,7 +63,7 @@ private:
     struct Loaded {
         int showCmd = 3;
         bool wordWrap = false;
-        int tabStops = 16;
+        int tabStops = 16; ///< tab width in dialog units, four to a character (1..16)
         QColor equationColor, commentsColor, backgroundColor;
         StoredFont displayFont, printFont;
         QString header, footer;

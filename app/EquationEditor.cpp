@@ -61,7 +61,9 @@ void EquationEditor::applySettings(const AppSettings& settings)
     p.setColor(QPalette::Text, settings.equationColor);
     setPalette(p);
     setLineWrapMode(settings.wordWrap ? WidgetWidth : NoWrap);
-    setTabStopDistance(QFontMetricsF(font()).horizontalAdvance(QLatin1Char(' ')) * 4);
+    // Tab stops are kept in dialog units, four to an average character (16: four characters).
+    setTabStopDistance(QFontMetricsF(font()).averageCharWidth() *
+                       std::clamp(settings.tabStops, 1, 16) / 4.0);
     m_highlighter->setColours(settings.equationColor, settings.commentsColor);
 }
 

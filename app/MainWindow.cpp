@@ -27,6 +27,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QMimeData>
@@ -89,6 +90,9 @@ MainWindow::MainWindow(AppSettings& settings, QWidget* parent)
     createMenus();
     createBars();
     createDocks();
+    m_position = new QLabel(this);
+    m_position->setMinimumWidth(150);
+    statusBar()->addPermanentWidget(m_position);
     statusBar()->showMessage(tr("Ready"));
 
     connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
@@ -452,6 +456,7 @@ EquationWindow* MainWindow::addWindow(EquationDocument* document)
     connect(editor, &EquationEditor::focused, m_properties, &PropertiesTree::selectDocument);
     connect(document, &EquationDocument::pathChanged, this, &MainWindow::updateActions);
     connect(editor, &QPlainTextEdit::copyAvailable, this, &MainWindow::updateActions);
+    connect(editor, &QPlainTextEdit::cursorPositionChanged, this, &MainWindow::showCaretPosition);
     connect(editor, &QPlainTextEdit::undoAvailable, this, &MainWindow::updateActions);
     connect(editor, &QPlainTextEdit::redoAvailable, this, &MainWindow::updateActions);
     connect(editor, &EquationEditor::filesDropped, this, [this](const QStringList& paths) {
@@ -603,6 +608,20 @@ void MainWindow::insertEntry(const PaletteEntry& entry)
 {
     if (EquationEditor* editor = activeEditor())
         editor->insertEntry(entry);
+}
+
+void MainWindow::showCaretPosition()
+{
+    EquationEditor* editor = activeEditor();
+    if (!editor) {
+        m_position->clear();
+        return;
+    }
+    const QTextCursor cursor = editor->textCursor();
+    m_position->setText(tr("Ln %1, Col %2  Pos %3")
+                            .arg(cursor.blockNumber() + 1)
+                            .arg(cursor.positionInBlock() + 1)
+                            .arg(cursor.position()));
 }
 
 void MainWindow::setSavePrompt(std::function<QMessageBox::StandardButton(EquationDocument*)> prompt)
@@ -760,9 +779,11 @@ void MainWindow::printPreview()
 
 void MainWindow::setTabStops()
 {
-    TabStopsDialog dialog(m_settings.tabStops, this);
-    if (dialog.exec() == QDialog::Accepted)
-        applySettingsToEditors(); // the value is only kept in the dialog, as before
+    TabStopsDialog dialog(std::clamp(m_settings.tabStops, 1, 16), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_settings.tabStops = dialog.tabStops();
+    applySettingsToEditors();
 }
 
 void MainWindow::setDisplayFont()

@@ -16,6 +16,7 @@
 
 class QAction;
 class QActionGroup;
+class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -117,6 +118,7 @@ private:
     void editorOptions();
     void goToPosition();
     void about();
+    void showCaretPosition();
 
     AppSettings& m_settings;
     QMdiArea* m_mdi;
@@ -129,6 +131,7 @@ private:
     std::map<Palette, PaletteDock*> m_palettes;
     std::map<QString, QAction*> m_actions;
     QList<QAction*> m_insertActions;
+    QLabel* m_position = nullptr;
     QMenu* m_recentMenu = nullptr;
     QMenu* m_windowMenu = nullptr;
     QStringList m_recentFiles;

@@ -11,6 +11,7 @@
 #include "OutputWindow.h"
 #include "PaletteDock.h"
 #include "PaletteTable.h"
+#include "TabStopsDialog.h"
 
 #include <QClipboard>
 #include <QTest>
@@ -220,6 +221,23 @@ private slots:
         QCOMPARE(m_editor->textCursor().position(), 7);
         m_editor->goToPosition(1000);
         QCOMPARE(m_editor->textCursor().position(), text()->characterCount() - 1);
+    }
+
+    void tabStopsTakeOneToSixteen()
+    {
+        const std::pair<const char*, int> cases[] = {{"1", 1},  {"16", 16}, {" 8 ", 8},
+                                                     {"0", -1}, {"17", -1}, {"-3", -1},
+                                                     {"x", -1}, {"", -1},   {"4.5", -1}};
+        for (const auto& [input, expected] : cases)
+            QCOMPARE(TabStopsDialog::parse(input).value_or(-1), expected);
+
+        // 16 units are four average characters; 8 are two.
+        const qreal character = QFontMetricsF(m_editor->font()).averageCharWidth();
+        QCOMPARE(m_editor->tabStopDistance(), character * 4);
+        AppSettings narrow = m_settings;
+        narrow.tabStops = 8;
+        m_editor->applySettings(narrow);
+        QCOMPARE(m_editor->tabStopDistance(), character * 2);
     }
 };
 
