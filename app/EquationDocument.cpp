@@ -13,7 +13,6 @@
 #include <QFileInfo>
 #include <QPlainTextDocumentLayout>
 #include <QSaveFile>
-#include <QStandardPaths>
 #include <QTextDocument>
 #include <QUuid>
 
@@ -190,24 +189,28 @@ DocumentReport EquationDocument::save(const QString& path)
     return report;
 }
 
-QString EquationDocument::autosaveFolder()
+void EquationDocument::setAutosaveFolder(const QString& folder)
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
-           QStringLiteral("/autosave");
+    discardAutosave();
+    m_autosaveFolder = folder;
 }
 
 QString EquationDocument::autosaveFile() const
 {
-    return autosaveFolder() + QLatin1Char('/') + m_autosaveKey + QStringLiteral(".autosave");
+    if (m_autosaveFolder.isEmpty())
+        return {};
+    return m_autosaveFolder + QLatin1Char('/') + m_autosaveKey + QStringLiteral(".autosave");
 }
 
 void EquationDocument::writeAutosave()
 {
+    if (m_autosaveFolder.isEmpty())
+        return;
     if (!isModified()) {
         discardAutosave();
         return;
     }
-    QDir().mkpath(autosaveFolder());
+    QDir().mkpath(m_autosaveFolder);
     QSaveFile file(autosaveFile());
     if (!file.open(QIODevice::WriteOnly))
         return;
@@ -220,7 +223,8 @@ void EquationDocument::writeAutosave()
 
 void EquationDocument::discardAutosave()
 {
-    QFile::remove(autosaveFile());
+    if (!m_autosaveFolder.isEmpty())
+        QFile::remove(autosaveFile());
 }
 
 void EquationDocument::restoreFrom(const QString& text, const QString& originalPath)

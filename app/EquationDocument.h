@@ -62,13 +62,13 @@ public:
     /// no byte.
     bool encodedText(QByteArray& bytes, QString& error) const;
 
+    /// Sets the folder of the autosave copy (empty: no copy is kept).
+    void setAutosaveFolder(const QString& folder);
     /// Writes the autosave copy (UTF-8 text plus the original path) when the document is
     /// modified; removes it otherwise.
     void writeAutosave();
     /// Removes the autosave copy.
     void discardAutosave();
-    /// Folder of the autosave copies.
-    static QString autosaveFolder();
     /// Replaces the text with a recovered autosave copy and marks the document modified.
     void restoreFrom(const QString& text, const QString& originalPath);
 
@@ -84,6 +84,7 @@ private:
     QString m_path;
     QString m_title;
     std::string m_baseName;
+    QString m_autosaveFolder;
     QString m_autosaveKey;
     bool m_crlf = false;
     bool m_optionsModified = false;

@@ -3,6 +3,7 @@
 #include "MainWindow.h"
 
 #include "AppSettings.h"
+#include "AutosaveStore.h"
 #include "EditorOptionsDialog.h"
 #include "EditorPrinter.h"
 #include "EquationDocument.h"
@@ -72,7 +73,7 @@ QString entryName(const PaletteEntry& entry)
 MainWindow::MainWindow(AppSettings& settings, QWidget* parent)
     : QMainWindow(parent), m_settings(settings), m_mdi(new QMdiArea(this)),
       m_properties(new PropertiesTree(this)), m_output(new OutputWindow(this)),
-      m_autosaveTimer(new QTimer(this))
+      m_autosave(std::make_unique<AutosaveStore>()), m_autosaveTimer(new QTimer(this))
 {
     initResources();
     setObjectName("MainWindow");
@@ -444,6 +445,7 @@ void MainWindow::updateActions()
 
 EquationWindow* MainWindow::addWindow(EquationDocument* document)
 {
+    document->setAutosaveFolder(m_autosave->folder());
     auto* editor = new EquationEditor(document, m_settings, m_output);
     auto* window =
         new EquationWindow(document, editor, [this](EquationWindow* w) { return mayClose(w); });
@@ -687,34 +689,17 @@ void MainWindow::autosaveAll()
 
 int MainWindow::recoverAutosaves(const std::function<bool(const QString&)>& accept)
 {
-    QDir folder(EquationDocument::autosaveFolder());
     int recovered = 0;
-    for (const QFileInfo& info :
-         folder.entryInfoList({QStringLiteral("*.autosave")}, QDir::Files)) {
-        QFile file(info.absoluteFilePath());
-        if (!file.open(QIODevice::ReadOnly))
+    for (const OrphanedCopy& copy : m_autosave->takeOrphans()) {
+        QFile::remove(copy.file);
+        if (!accept(copy.originalPath))
             continue;
-        const QByteArray content = file.readAll();
-        file.close();
-        const qsizetype newline = content.indexOf('\n');
-        const QString origin = QString::fromUtf8(content.left(std::max<qsizetype>(0, newline)));
-        const QString text = QString::fromUtf8(content.mid(newline + 1));
-        bool open = false;
-        for (EquationWindow* w : equationWindows())
-            open = open || (!origin.isEmpty() && w->document()->path() == origin);
-        if (open)
-            continue;
-        if (!accept(origin)) {
-            QFile::remove(info.absoluteFilePath());
-            continue;
-        }
         EquationWindow* window = nullptr;
-        if (!origin.isEmpty() && QFileInfo::exists(origin))
-            window = openFile(origin);
+        if (!copy.originalPath.isEmpty() && QFileInfo::exists(copy.originalPath))
+            window = openFile(copy.originalPath);
         if (!window)
             window = newDocument();
-        QFile::remove(info.absoluteFilePath());
-        window->document()->restoreFrom(text, origin);
+        window->document()->restoreFrom(copy.text, copy.originalPath);
         m_properties->rebuildDocument(window->document(), window->document()->displayName());
         window->document()->writeAutosave();
         ++recovered;

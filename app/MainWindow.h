@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 
 class QAction;
 class QActionGroup;
@@ -26,6 +27,7 @@ class QTimer;
 namespace varnel {
 
 class AppSettings;
+class AutosaveStore;
 class EquationDocument;
 class EquationEditor;
 class EquationWindow;
@@ -71,9 +73,9 @@ public:
     /// Shows the window as the stored placement says (maximised or normal).
     void showPlaced();
 
-    /// Offers every autosave copy left by a session that did not end cleanly; `accept`
-    /// answers for each (its argument is the file's original path, empty for a new
-    /// document). Returns how many documents were recovered.
+    /// Offers every autosave copy left by a program that did not end cleanly (never those
+    /// of programs still running); `accept` answers for each (its argument is the file's
+    /// original path, empty for a new document). Returns how many documents were recovered.
     int recoverAutosaves(const std::function<bool(const QString&)>& accept);
     /// Writes the autosave copies of all modified documents now.
     void autosaveAll();
@@ -136,6 +138,7 @@ private:
     QMenu* m_windowMenu = nullptr;
     QStringList m_recentFiles;
     FindReplaceDialog* m_find = nullptr;
+    std::unique_ptr<AutosaveStore> m_autosave;
     QTimer* m_autosaveTimer;
     int m_untitledCount = 0;
     bool m_startMaximized = false;

@@ -4,6 +4,7 @@
 #include "GuiTestSupport.h"
 
 #include "AppSettings.h"
+#include "AutosaveStore.h"
 #include "EquationDocument.h"
 #include "EquationEditor.h"
 #include "EquationWindow.h"
@@ -13,8 +14,10 @@
 
 #include <QAction>
 #include <QDockWidget>
+#include <QLockFile>
 #include <QMdiArea>
 #include <QMimeData>
+#include <QProcess>
 #include <QTest>
 #include <QTextDocument>
 #include <QToolBar>
@@ -256,11 +259,45 @@ private slots:
         QCOMPARE(texts, (QStringList{"p = 3;", QString::fromUtf8("q = 2; \u03b1 = 1;")}));
         QCOMPARE(readBytes(path), QByteArray("p = 1;")); // the file itself is untouched
 
+        // A program that is still running keeps its copies to itself.
+        Start other;
+        QCOMPARE(other.window->recoverAutosaves([](const QString&) { return true; }), 0);
+        other.end();
+
         // Discarding the recovered changes removes the copies for good.
         next.end();
         Start third;
         QCOMPARE(third.window->recoverAutosaves([](const QString&) { return true; }), 0);
         third.end();
+    }
+
+    void copiesBehindAStaleLockAreFound()
+    {
+        // A session folder whose lock names a process that has ended: a crashed program.
+        QProcess gone;
+        gone.start("sleep", {"0"});
+        QVERIFY(gone.waitForStarted());
+        const qint64 deadPid = gone.processId();
+        QVERIFY(gone.waitForFinished());
+
+        const QString root = AutosaveStore::root();
+        const QString session = root + "/crashed-session";
+        QVERIFY(QDir().mkpath(session));
+        QVERIFY(writeBytes(session + "/x.autosave", "\nlost = 1;"));
+        {
+            QLockFile model(root + "/model.lock");
+            QVERIFY(model.tryLock(0));
+            QByteArray lock = readBytes(root + "/model.lock");
+            lock = QByteArray::number(deadPid) + lock.mid(lock.indexOf('\n'));
+            QVERIFY(writeBytes(session + ".lock", lock));
+        }
+        Start start;
+        QStringList texts;
+        QCOMPARE(start.window->recoverAutosaves([](const QString&) { return true; }), 1);
+        for (EquationWindow* child : start.window->equationWindows())
+            texts << child->document()->text()->toPlainText();
+        QCOMPARE(texts, QStringList{"lost = 1;"});
+        start.end();
     }
 
     void droppedFilesAreOpened()
