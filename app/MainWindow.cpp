@@ -246,7 +246,12 @@ void MainWindow::createActions()
     for (Palette palette : {Palette::OperatorsAndFunctions, Palette::Numbers, Palette::Alphabet,
                             Palette::SpecialFunctions, Palette::GreekAlphabet}) {
         for (const PaletteEntry& entry : paletteEntries(palette)) {
-            auto* a = new QAction(paletteButtonText(entry), this);
+            // Menus name the symbol and show it; bars show only the symbol (the icon text).
+            const QString glyph = paletteButtonText(entry);
+            const QString name = entryName(entry);
+            auto* a =
+                new QAction(glyph == name ? name : QStringLiteral("%1  %2").arg(name, glyph), this);
+            a->setIconText(glyph);
             a->setToolTip(entryName(entry));
             a->setStatusTip(entryName(entry));
             if (!entry.shortcut.empty())
@@ -297,16 +302,9 @@ void MainWindow::createMenus()
         {Palette::Alphabet, tr("&Alphabet")}};
     for (const auto& [palette, title] : groups) {
         QMenu* sub = insert->addMenu(title);
-        int i = 0;
-        for (QAction* a : m_insertActions) {
-            if (a->data().toInt() != static_cast<int>(palette))
-                continue;
-            const PaletteEntry& entry = paletteEntries(palette)[static_cast<size_t>(i++)];
-            // Menu items name the symbol and show it; the palettes show only the symbol.
-            auto* item = sub->addAction(entryName(entry) + QStringLiteral("\t") + a->text());
-            connect(item, &QAction::triggered, a, &QAction::trigger);
-            item->setObjectName(QStringLiteral("menu:") + entryName(entry));
-        }
+        for (QAction* a : m_insertActions)
+            if (a->data().toInt() == static_cast<int>(palette))
+                sub->addAction(a);
     }
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
