@@ -5,6 +5,7 @@
 #include "GuiTestSupport.h"
 
 #include "AppSettings.h"
+#include "EditorPrinter.h"
 #include "EquationDocument.h"
 #include "EquationEditor.h"
 #include "FindReplaceDialog.h"
@@ -14,6 +15,7 @@
 #include "TabStopsDialog.h"
 
 #include <QClipboard>
+#include <QPrinter>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -221,6 +223,39 @@ private slots:
         QCOMPARE(m_editor->textCursor().position(), 7);
         m_editor->goToPosition(1000);
         QCOMPARE(m_editor->textCursor().position(), text()->characterCount() - 1);
+    }
+
+    void printingStartsAtThePageOfTheCaret()
+    {
+        QString lines;
+        for (int i = 1; i <= 300; ++i)
+            lines += QStringLiteral("x%1 = %1; { line %1 }\n").arg(i);
+        text()->setPlainText(lines);
+        QTemporaryDir out;
+        auto pagesPrinted = [&](int caret) {
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(out.filePath("p.pdf"));
+            PrintJob job;
+            job.header = m_settings.header;
+            job.footer = m_settings.footer;
+            job.path = "Untitled";
+            job.font = m_editor->font();
+            job.equationColour = red();
+            job.commentColour = grey();
+            job.caretPosition = caret;
+            return printEquationText(&printer, text(), job);
+        };
+        const int all = pagesPrinted(0);
+        QVERIFY2(all >= 4, qPrintable(QString::number(all)));
+        // From the caret's page to the end: the last line is on the last page.
+        QCOMPARE(pagesPrinted(static_cast<int>(lines.size()) - 2), 1);
+        const int middle = pagesPrinted(static_cast<int>(lines.indexOf("x150 =")));
+        QVERIFY(middle > 1 && middle < all);
+
+        // The header and footer of a document without a path: its title and the page.
+        QCOMPARE(stampedLine("File: &f", false, "Untitled", 2), QString("File: Untitled"));
+        QCOMPARE(stampedLine("Page: &p", false, "Untitled", 2), QString("Page: 2"));
     }
 
     void tabStopsTakeOneToSixteen()
