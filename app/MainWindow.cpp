@@ -501,6 +501,8 @@ EquationWindow* MainWindow::openFile(const QString& path)
     const DocumentReport report = document->open(path);
     if (!report.ok) {
         delete document;
+        if (m_recentFiles.removeAll(absolute) > 0)
+            updateRecentMenu(); // a recent file that has gone leaves the list
         notify(tr("Varnel"), report.error);
         return nullptr;
     }

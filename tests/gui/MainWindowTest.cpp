@@ -139,6 +139,9 @@ private slots:
         QVERIFY(!w.outputDock()->isVisible());
         QCOMPARE(w.geometry().topLeft(), QPoint(40, 50));
         QCOMPARE(w.recentFiles(), QStringList{m_files.filePath("recent.alg")});
+        QFile::remove(m_files.filePath("recent.alg"));
+        QVERIFY(!w.openFile(m_files.filePath("recent.alg")));
+        QVERIFY(w.recentFiles().isEmpty());
         EquationWindow* child = w.newDocument();
         QVERIFY(!child->isMaximized());
         QCOMPARE(child->editor()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
