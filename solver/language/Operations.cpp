@@ -551,6 +551,35 @@ static_assert(consistent(),
 
 } // namespace
 
+namespace {
+
+Complex complexZero(Complex, MathContext&)
+{
+    return {0.0, 0.0};
+}
+
+constexpr ValueFunctions buildValueFunctions()
+{
+    ValueFunctions f{};
+    f.realBinary.fill(realNoValue);
+    f.realUnary.fill(realZero);
+    f.complexBinary.fill(complexNoValue);
+    f.complexUnary.fill(complexZero);
+    for (const OperationInfo& row : kTable) {
+        if (row.tokenKind == kind::Binary) {
+            f.realBinary[row.code] = row.realBinary;
+            f.complexBinary[row.code] = row.complexBinary;
+        } else {
+            f.realUnary[row.code] = row.realUnary;
+            f.complexUnary[row.code] = row.complexUnary;
+        }
+    }
+    return f;
+}
+
+} // namespace
+
+constexpr ValueFunctions detail::kValueFunctions = buildValueFunctions();
 constexpr std::array<const OperationInfo*, 256> detail::kBinaryRows = buildIndex(kind::Binary);
 constexpr std::array<const OperationInfo*, 256> detail::kUnaryRows = buildIndex(kind::Unary);
 

@@ -164,9 +164,23 @@ struct OperationInfo {
     PrecedenceSet parenthesizedRight = 0;
 };
 
+/// The value functions of each op byte, as the evaluator calls them: the row's functions;
+/// for a byte without a row a function that gives 0 (a code without a rule has the value
+/// 0); null for IF and THEN, whose meaning is their stack effect.
+struct ValueFunctions {
+    std::array<RealBinaryFunction, 256> realBinary;
+    std::array<RealUnaryFunction, 256> realUnary;
+    std::array<ComplexBinaryFunction, 256> complexBinary;
+    std::array<ComplexUnaryFunction, 256> complexUnary;
+};
+
 namespace detail {
+extern const ValueFunctions kValueFunctions;
 /// The rows, in the order of the enumeration.
 extern const std::array<OperationInfo, kOperationCount> kOperationRows;
+/// The row of each op byte of B tokens and of U tokens; null for a byte without one.
+extern const std::array<const OperationInfo*, 256> kBinaryRows;
+extern const std::array<const OperationInfo*, 256> kUnaryRows;
 } // namespace detail
 
 /// The row of `op`.
@@ -175,11 +189,11 @@ inline const OperationInfo& operationInfo(Operation op)
     return detail::kOperationRows[static_cast<std::size_t>(op)];
 }
 
-namespace detail {
-/// The row of each op byte of B tokens and of U tokens; null for a byte without one.
-extern const std::array<const OperationInfo*, 256> kBinaryRows;
-extern const std::array<const OperationInfo*, 256> kUnaryRows;
-} // namespace detail
+/// The value functions of every op byte.
+inline const ValueFunctions& valueFunctions()
+{
+    return detail::kValueFunctions;
+}
 
 /// The row of the binary operation with op byte `code`, or null when there is none.
 inline const OperationInfo* findBinaryOperation(std::uint8_t code)
