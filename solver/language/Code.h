@@ -3,6 +3,9 @@
 // postfix chain reversed without its ";". A chain is a contiguous vector of plain tokens.
 #pragma once
 
+#include "GuardedMath.h" // kPi
+#include "Symbols.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -22,7 +25,7 @@ constexpr char Void = '0';     // dropped whenever a chain is turned between ord
 /// Number forms (the `op` of Constant and Variable tokens).
 namespace form {
 constexpr std::uint8_t Real = ' ';
-constexpr std::uint8_t Imaginary = 0xDF; // v*j
+constexpr std::uint8_t Imaginary = symbol::ImaginaryUnit; // v*j
 constexpr std::uint8_t Phasor = '@';     // cos v + j sin v
 constexpr std::uint8_t Pi = 0x9F;        // the constant written PI
 constexpr std::uint8_t Undefined = '?';  // the constant written ?
@@ -35,9 +38,6 @@ constexpr std::uint8_t Derivative = 0xEB;
 constexpr std::uint8_t Delay = 0xE7;
 constexpr std::uint8_t Integral = 0x9F;
 } // namespace op
-
-/// The value of PI as the language writes it (twelve significant digits).
-constexpr double kPi = 3.14159265359;
 
 struct Token {
     double value = 0.0;      // the constant of a V token
