@@ -524,17 +524,12 @@ constexpr bool consistent()
     for (std::size_t i = 0; i < kOperationCount; ++i) {
         if (static_cast<std::size_t>(kTable[i].operation) != i)
             return false;
-        const OperationInfo& row = kTable[i];
-        const bool valued = row.stack == StackEffect::Apply;
-        if (row.tokenKind == kind::Binary) {
+        // Whether each valued row has its functions is checked by the tests: comparing
+        // function pointers is no constant expression under GCC's sanitizers.
+        if (kTable[i].tokenKind == kind::Binary)
             ++binary;
-            if (valued != (row.realBinary != nullptr && row.complexBinary != nullptr))
-                return false;
-        } else {
+        else
             ++unary;
-            if (!valued || row.realUnary == nullptr || row.complexUnary == nullptr)
-                return false;
-        }
     }
     std::size_t indexedBinary = 0;
     std::size_t indexedUnary = 0;

@@ -17,6 +17,20 @@ using namespace varnel;
 
 namespace {
 
+TEST(Operations, EveryValuedRowHasItsRealAndComplexFunctions)
+{
+    for (std::size_t i = 0; i < kOperationCount; ++i) {
+        const OperationInfo& row = operationInfo(static_cast<Operation>(i));
+        const bool valued = row.stack == StackEffect::Apply;
+        if (row.tokenKind == kind::Binary) {
+            EXPECT_EQ(valued, row.realBinary != nullptr && row.complexBinary != nullptr) << i;
+        } else {
+            EXPECT_TRUE(valued) << i;
+            EXPECT_TRUE(row.realUnary != nullptr && row.complexUnary != nullptr) << i;
+        }
+    }
+}
+
 TEST(Operations, FunctionNameTablesAreTheLanguagesTables)
 {
     const std::vector<std::string> firstNames{
