@@ -60,14 +60,15 @@ bool discretize(EquationSet& set, StepRule rule, double deltaT, Reporter& report
     std::vector<std::uint32_t> derivativeOf(n + 1, 0);
     for (std::uint32_t x : scan.states) {
         const std::string& name = set.variables.names[x];
-        derivativeOf[x] = static_cast<std::uint32_t>(
-            out.variables.add(names.make(name, kDerivativeSuffix), 0.0));
+        derivativeOf[x] =
+            static_cast<std::uint32_t>(out.variables.add(names.make(name, kDerivativeSuffix), 0.0));
     }
     std::vector<std::uint32_t> previousOf(extended + 1, 0);
     for (std::uint32_t k = 1; k <= extended; ++k) {
         const std::string name = out.variables.names[k];
         const double value = out.variables.values[k];
-        const auto copy = static_cast<std::uint32_t>(out.variables.add(names.make(name, "0"), value));
+        const auto copy =
+            static_cast<std::uint32_t>(out.variables.add(names.make(name, "0"), value));
         out.variables.lower[copy] = out.variables.lower[k];
         out.variables.upper[copy] = out.variables.upper[k];
         previousOf[k] = copy;

@@ -17,8 +17,7 @@ constexpr int kEquationFactor = 10;
 constexpr int kVariableFactor = 22;
 } // namespace
 
-bool expandIntervals(EquationSet& set, double deltaT, Reporter& reporter,
-                     ExpansionLayout& layout)
+bool expandIntervals(EquationSet& set, double deltaT, Reporter& reporter, ExpansionLayout& layout)
 {
     const CalculusScan scan = scanCalculus(set, reporter);
     if (scan.error) {
@@ -34,8 +33,7 @@ bool expandIntervals(EquationSet& set, double deltaT, Reporter& reporter,
     const int s = static_cast<int>(scan.states.size());
     const int timed = scan.independent != 0 ? 1 : 0;
     const int variables = kExpansionPoints * (n + s);
-    const int equations =
-        kExpansionPoints * m + kExpansionIntervals * (s + timed) + (s + timed);
+    const int equations = kExpansionPoints * m + kExpansionIntervals * (s + timed) + (s + timed);
     if (kEquationFactor * m > kMaxEquations || kVariableFactor * n > kMaxVariables ||
         equations > kMaxEquations || variables > kMaxVariables) {
         reportCalculusError(reporter, message::IllegalNumber);
@@ -81,10 +79,10 @@ bool expandIntervals(EquationSet& set, double deltaT, Reporter& reporter,
     for (int k = 1; k < kExpansionPoints; ++k) {
         for (std::uint32_t j = 0; j < us; ++j) {
             const std::uint32_t x = scan.states[j];
-            out.equations.push_back({stepEquation(at.copyOf(x, k), at.copyOf(x, k - 1),
-                                                  0.5 * deltaT, derivativeAt(j, k),
-                                                  derivativeAt(j, k - 1)),
-                                     '=', 0});
+            out.equations.push_back(
+                {stepEquation(at.copyOf(x, k), at.copyOf(x, k - 1), 0.5 * deltaT,
+                              derivativeAt(j, k), derivativeAt(j, k - 1)),
+                 '=', 0});
         }
         if (timed != 0) {
             const std::uint32_t t = scan.independent;
@@ -96,8 +94,7 @@ bool expandIntervals(EquationSet& set, double deltaT, Reporter& reporter,
         out.equations.push_back({fixingEquation(at.copyOf(x, 0), set.variables.values[x]), '=', 0});
     if (timed != 0)
         out.equations.push_back(
-            {fixingEquation(at.copyOf(scan.independent, 0),
-                            set.variables.values[scan.independent]),
+            {fixingEquation(at.copyOf(scan.independent, 0), set.variables.values[scan.independent]),
              '=', 0});
 
     set = std::move(out);

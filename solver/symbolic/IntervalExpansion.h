@@ -40,7 +40,6 @@ struct ExpansionLayout {
 ///    x_k - (x_(k-1) + 0.5*dt*(x'_k + x'_(k-1))) = 0 and t_k - (t_(k-1) + dt) = 0; and the
 ///    fixing equations x_0 - value = 0 and t_0 - value = 0 that start the trajectory at the
 ///    current values of the states and of t.
-bool expandIntervals(EquationSet& set, double deltaT, Reporter& reporter,
-                     ExpansionLayout& layout);
+bool expandIntervals(EquationSet& set, double deltaT, Reporter& reporter, ExpansionLayout& layout);
 
 } // namespace varnel

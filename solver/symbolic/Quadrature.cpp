@@ -16,7 +16,10 @@ namespace {
 
 constexpr std::string_view kTooLarge = "Integral Too Large";
 
-Chain constant(double value) { return {makeConstant(value)}; }
+Chain constant(double value)
+{
+    return {makeConstant(value)};
+}
 /// Prefix builder in written order: first op second.
 Chain written(Operation op, const Chain& first, const Chain& second)
 {
@@ -104,8 +107,8 @@ private:
             else if (i == 0)
                 point = lower;
             else
-                point = written(Operation::Add, lower,
-                                written(Operation::Multiply, constant(i), h));
+                point =
+                    written(Operation::Add, lower, written(Operation::Multiply, constant(i), h));
             Chain term;
             term.reserve(integrand.size() + uses * point.size());
             for (const Token& t : integrand) {

@@ -53,8 +53,14 @@ Chain copyOntoVariables(const Chain& postfix, const std::vector<std::uint32_t>& 
 }
 
 namespace {
-Chain variable(std::uint32_t v) { return {makeVariable(v)}; }
-Chain constant(double value) { return {makeConstant(value)}; }
+Chain variable(std::uint32_t v)
+{
+    return {makeVariable(v)};
+}
+Chain constant(double value)
+{
+    return {makeConstant(value)};
+}
 /// Prefix builder in written order: first op second.
 Chain written(Operation op, const Chain& first, const Chain& second)
 {
@@ -62,8 +68,8 @@ Chain written(Operation op, const Chain& first, const Chain& second)
 }
 } // namespace
 
-Chain stepEquation(std::uint32_t x, std::uint32_t previous, double factor,
-                   std::uint32_t derivative, std::uint32_t previousDerivative)
+Chain stepEquation(std::uint32_t x, std::uint32_t previous, double factor, std::uint32_t derivative,
+                   std::uint32_t previousDerivative)
 {
     Chain slope = variable(derivative);
     if (previousDerivative != 0)
@@ -86,9 +92,9 @@ Chain fixingEquation(std::uint32_t v, double value)
 
 bool isFixingEquation(const Chain& postfix, std::uint32_t& v)
 {
-    if (postfix.size() != 4 || postfix[0].kind != kind::Variable ||
-        !isPlainConstant(postfix[1]) || postfix[2].kind != kind::Binary ||
-        postfix[2].op != codeOf(Operation::Subtract) || postfix[3].kind != kind::End)
+    if (postfix.size() != 4 || postfix[0].kind != kind::Variable || !isPlainConstant(postfix[1]) ||
+        postfix[2].kind != kind::Binary || postfix[2].op != codeOf(Operation::Subtract) ||
+        postfix[3].kind != kind::End)
         return false;
     v = postfix[0].index;
     return true;

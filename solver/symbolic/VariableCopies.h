@@ -39,8 +39,8 @@ Chain copyOntoVariables(const Chain& postfix, const std::vector<std::uint32_t>& 
 
 /// The stored step equation x - (previous + factor * (derivative + previousDerivative)),
 /// or x - (previous + factor * derivative) when previousDerivative is 0.
-Chain stepEquation(std::uint32_t x, std::uint32_t previous, double factor,
-                   std::uint32_t derivative, std::uint32_t previousDerivative);
+Chain stepEquation(std::uint32_t x, std::uint32_t previous, double factor, std::uint32_t derivative,
+                   std::uint32_t previousDerivative);
 
 /// The stored equation t - (previous + step).
 Chain advanceEquation(std::uint32_t t, std::uint32_t previous, double step);

@@ -31,8 +31,7 @@ inline EquationSet readSet(const std::string& text)
     TextFile source;
     TextFile::setQuiet(true); // the reader's look-ahead runs into the end of the file
     EXPECT_TRUE(source.openRead((dir / "eq.TMP").string()));
-    EXPECT_TRUE(readStatements(source, false, dir.path().string(), set, reporter, state))
-        << text;
+    EXPECT_TRUE(readStatements(source, false, dir.path().string(), set, reporter, state)) << text;
     source.close();
     TextFile::setQuiet(false);
     return set;

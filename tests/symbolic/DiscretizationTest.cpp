@@ -26,7 +26,7 @@ struct Marched {
 };
 
 Marched march(const std::string& text, StepRule rule, double dt, int steps,
-          const std::vector<std::pair<std::string, double>>& start)
+              const std::vector<std::pair<std::string, double>>& start)
 {
     Marched run;
     run.set = readSet(text);
@@ -83,7 +83,7 @@ TEST(Discretization, OscillatorEnergy)
     };
     for (const Case& c : cases) {
         Marched run = march("D(x, t) = v; D(v, t) = -x;", c.rule, dt, steps,
-                        {{"x", 1.0}, {"v", 0.0}, {"t", 0.0}});
+                            {{"x", 1.0}, {"v", 0.0}, {"t", 0.0}});
         ASSERT_TRUE(run.ok);
         const double x = valueOf(run.set, "x");
         const double v = valueOf(run.set, "v");
@@ -103,7 +103,8 @@ TEST(Discretization, MeasuredOrder)
         double errors[2];
         for (int halving = 0; halving < 2; ++halving) {
             const int steps = 10 << halving;
-            Marched run = march("D(x, t) = -x;", c.rule, 1.0 / steps, steps, {{"x", 1.0}, {"t", 0.0}});
+            Marched run =
+                march("D(x, t) = -x;", c.rule, 1.0 / steps, steps, {{"x", 1.0}, {"t", 0.0}});
             ASSERT_TRUE(run.ok);
             errors[halving] = std::abs(valueOf(run.set, "x") - std::exp(-1.0));
         }
@@ -157,7 +158,7 @@ TEST(Discretization, CopyNamesNeverCollide)
     // own, and the stepping is still right (x' = -x0 = -2, so x = 1 - 2t).
     const std::string longName(33, 'q');
     Marched run = march("D(x, t) = -x0; x0 = 2; D(" + longName + ", t) = 1;", StepRule::Trapezoidal,
-                    0.25, 4, {{"x", 1.0}, {"t", 0.0}, {longName, 0.0}});
+                        0.25, 4, {{"x", 1.0}, {"t", 0.0}, {longName, 0.0}});
     ASSERT_TRUE(run.ok);
     std::set<std::string> names;
     for (int k = 1; k <= run.set.variables.count(); ++k) {
@@ -171,7 +172,8 @@ TEST(Discretization, CopyNamesNeverCollide)
 
 TEST(Discretization, PlanFoundAgainInARenumberedSet)
 {
-    Marched first = march("D(x, t) = -x;", StepRule::BackwardEuler, 0.1, 3, {{"x", 1.0}, {"t", 0.0}});
+    Marched first =
+        march("D(x, t) = -x;", StepRule::BackwardEuler, 0.1, 3, {{"x", 1.0}, {"t", 0.0}});
     ASSERT_TRUE(first.ok);
     // The same set with its variables numbered backwards, as a set read back from the saved
     // file may number them.
@@ -210,7 +212,8 @@ TEST(Discretization, EveryMessageLeavesTheSetUnchanged)
         {"D(x, t + 1) = x;", StepRule::Trapezoidal, {message::IndependentExpression}},
         {"D(x, t) = x; D(y, s) = y;", StepRule::Trapezoidal, {message::MultipleIndependent}},
         {"D(x + y, t) = 1;", StepRule::BackwardEuler, {message::NotSimpleDerivative}},
-        {"D(2, 3) = 1;", StepRule::BackwardEuler,
+        {"D(2, 3) = 1;",
+         StepRule::BackwardEuler,
          {message::IndependentExpression, message::NotSimpleDerivative}},
         {"x = 2;", StepRule::Trapezoidal, {message::NoIndependentVariable}},
         {"D(x, t) = -x;", StepRule::Gear, {message::OperationNotImplemented}},

@@ -32,9 +32,9 @@ double quadrature(const std::string& integral, QuadratureRule rule,
             set.variables.values[static_cast<std::size_t>(k)] = value;
     valueOf(set, "y") = 0.0;
     for (const Token& t : set.equation(1).code)
-        EXPECT_FALSE(t.kind == kind::Binary && (t.op == codeOf(Operation::Integral) ||
-                                                t.op == codeOf(Operation::Limit) ||
-                                                t.op == codeOf(Operation::Arg)));
+        EXPECT_FALSE(t.kind == kind::Binary &&
+                     (t.op == codeOf(Operation::Integral) || t.op == codeOf(Operation::Limit) ||
+                      t.op == codeOf(Operation::Arg)));
     Evaluator evaluator(reporter);
     return -evaluator.evaluateReal(set.equation(1).code, set.variables.values.data());
 }
@@ -55,7 +55,8 @@ TEST(Quadrature, ClosedForms)
         {"INT(ARG(3*s + 2, s), LIM(1, 4))", QuadratureRule::Simpson, 28.5},
         {"INT(ARG(s^3 - 2*s^2 + s, s), LIM(-1, 3))", QuadratureRule::Simpson, 16.0 / 3.0},
         {"INT(ARG(2*s + 1, s), LIM(a, b))", QuadratureRule::Trapezoidal, b * b - a * a + b - a},
-        {"INT(ARG(s^3, s), LIM(a, b))", QuadratureRule::Simpson, (b * b * b * b - a * a * a * a) / 4},
+        {"INT(ARG(s^3, s), LIM(a, b))", QuadratureRule::Simpson,
+         (b * b * b * b - a * a * a * a) / 4},
         {"INT(ARG(s^3, s), LIM(0, b))", QuadratureRule::Simpson, b * b * b * b / 4},
         // Known errors: trapezoidal on s^2 over [0, 1] is 1/3 + h^2/6; the left rectangles
         // of s over [0, 1] sum to 0.45; Simpson on s^4 over [0, 1] is 1/5 + 24 h^4/180.
