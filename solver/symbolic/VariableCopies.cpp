@@ -37,9 +37,10 @@ Chain copyOntoVariables(const Chain& postfix, const std::vector<std::uint32_t>& 
     const std::uint8_t derivative = codeOf(Operation::Derivative);
     for (std::size_t p = 0; p < prefix.size(); ++p) {
         Token t = prefix[p];
-        if (t.kind == kind::Binary && t.op == derivative) {
-            // D, t, x: checked by the scan to be three tokens.
-            assert(p + 2 < prefix.size() && prefix[p + 2].kind == kind::Variable);
+        if (t.kind == kind::Binary && t.op == derivative && p + 2 < prefix.size() &&
+            prefix[p + 1].kind == kind::Variable && prefix[p + 2].kind == kind::Variable &&
+            prefix[p + 2].index < derivativeMap.size()) {
+            // D, t, x: the scan has checked that both arguments are single variables.
             out.push_back(makeVariable(derivativeMap[prefix[p + 2].index]));
             p += 2;
             continue;

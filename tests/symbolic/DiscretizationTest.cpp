@@ -239,12 +239,5 @@ TEST(Discretization, EveryMessageLeavesTheSetUnchanged)
     }
 }
 
-TEST(Discretization, RuleFromModeCharacter)
-{
-    EXPECT_EQ(stepRuleFromCode('B'), StepRule::BackwardEuler);
-    EXPECT_EQ(stepRuleFromCode('T'), StepRule::Trapezoidal);
-    EXPECT_EQ(stepRuleFromCode('G'), StepRule::Gear);
-}
-
 } // namespace
 } // namespace varnel

@@ -159,12 +159,5 @@ TEST(Quadrature, NestedIntegralsTooLargeAreRefused)
     EXPECT_EQ(set.equation(1).code, before.equation(1).code);
 }
 
-TEST(Quadrature, RuleFromModeCharacter)
-{
-    EXPECT_EQ(quadratureRuleFromCode('T'), QuadratureRule::Trapezoidal);
-    EXPECT_EQ(quadratureRuleFromCode('S'), QuadratureRule::Simpson);
-    EXPECT_EQ(quadratureRuleFromCode('R'), QuadratureRule::Rectangle);
-}
-
 } // namespace
 } // namespace varnel
