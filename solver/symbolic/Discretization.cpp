@@ -133,8 +133,9 @@ void advanceStep(EquationSet& set, const SteppingPlan& plan)
     for (const SteppingPlan::Carry& carry : plan.carries) {
         const double value = set.variables.values[carry.variable];
         set.variables.values[carry.previous] = value;
+        // Written anew: a folded fixing equation may have lost its constant.
         if (carry.fixingEquation != 0)
-            setFixedValue(set.equation(carry.fixingEquation).code, value);
+            set.equation(carry.fixingEquation).code = fixingEquation(carry.previous, value);
     }
 }
 

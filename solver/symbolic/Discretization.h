@@ -70,8 +70,8 @@ bool discretize(EquationSet& set, StepRule rule, double deltaT, Reporter& report
                 SteppingPlan& plan);
 
 /// Ends a solved step: every previous-step copy takes the value its variable has now, and
-/// every fixing equation is rewritten to hold that value. The independent variable moves
-/// on by Delta T through its own equation when the next step is solved.
+/// every fixing equation is written anew to hold that value (so it may have been folded). The
+/// independent variable moves on by Delta T through its own equation when the next step is solved.
 void advanceStep(EquationSet& set, const SteppingPlan& plan);
 
 /// Finds the plan's variables and fixing equations again, by name, in `set` (for example

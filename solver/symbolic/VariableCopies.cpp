@@ -3,8 +3,6 @@
 
 #include "Operations.h"
 
-#include <cassert>
-
 namespace varnel {
 
 CopyNames::CopyNames(const VariableTable& variables)
@@ -93,18 +91,15 @@ Chain fixingEquation(std::uint32_t v, double value)
 
 bool isFixingEquation(const Chain& postfix, std::uint32_t& v)
 {
-    if (postfix.size() != 4 || postfix[0].kind != kind::Variable || !isPlainConstant(postfix[1]) ||
-        postfix[2].kind != kind::Binary || postfix[2].op != codeOf(Operation::Subtract) ||
-        postfix[3].kind != kind::End)
+    // v - value, or v alone where folding has removed a value of 0.
+    const bool lone = postfix.size() == 2 && postfix[1].kind == kind::End;
+    const bool withValue =
+        postfix.size() == 4 && isPlainConstant(postfix[1]) && postfix[2].kind == kind::Binary &&
+        postfix[2].op == codeOf(Operation::Subtract) && postfix[3].kind == kind::End;
+    if (postfix.empty() || postfix[0].kind != kind::Variable || !(lone || withValue))
         return false;
     v = postfix[0].index;
     return true;
-}
-
-void setFixedValue(Chain& postfix, double value)
-{
-    assert(postfix.size() == 4 && postfix[1].kind == kind::Constant);
-    postfix[1].value = value;
 }
 
 } // namespace varnel

@@ -48,11 +48,8 @@ Chain advanceEquation(std::uint32_t t, std::uint32_t previous, double step);
 /// The stored equation v - value, which holds v at a given value during a solution.
 Chain fixingEquation(std::uint32_t v, double value);
 
-/// True when `postfix` is a fixing equation of some variable (X, V, B"-", ";"); `v` then
-/// holds its variable.
+/// True when `postfix` is a fixing equation of some variable: v - value (X, V, B"-", ";"),
+/// or v alone, as folding leaves v - 0; `v` then holds its variable.
 bool isFixingEquation(const Chain& postfix, std::uint32_t& v);
-
-/// Gives the fixing equation `postfix` (see fixingEquation) the value `value`.
-void setFixedValue(Chain& postfix, double value);
 
 } // namespace varnel
