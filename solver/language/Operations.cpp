@@ -446,7 +446,13 @@ constexpr std::array<OperationInfo, kOperationCount> buildTable()
     return rows;
 }
 
-constexpr std::array<OperationInfo, kOperationCount> kTable = buildTable();
+} // namespace
+
+constexpr std::array<OperationInfo, kOperationCount> detail::kOperationRows = buildTable();
+
+namespace {
+
+constexpr const std::array<OperationInfo, kOperationCount>& kTable = detail::kOperationRows;
 
 using RowIndex = std::array<const OperationInfo*, 256>;
 
@@ -531,29 +537,6 @@ constexpr std::array<FunctionName, N> namesOf(const std::array<Operation, N>& or
 
 constexpr std::array<FunctionName, 37> kFunctionNames = namesOf(kFirstNameTableOrder, false);
 constexpr std::array<FunctionName, 12> kTwoArgumentNames = namesOf(kSecondNameTableOrder, true);
-
-const OperationInfo& operationInfo(Operation op)
-{
-    return kTable[static_cast<std::size_t>(op)];
-}
-
-const std::array<OperationInfo, kOperationCount>& operationTable()
-{
-    return kTable;
-}
-
-std::optional<Operation> operationOf(const Token& t)
-{
-    const OperationInfo* row = findOperation(t.kind, t.op);
-    if (row == nullptr)
-        return std::nullopt;
-    return row->operation;
-}
-
-std::uint8_t codeOf(Operation op)
-{
-    return operationInfo(op).code;
-}
 
 Token makeOperationToken(Operation op)
 {

@@ -133,8 +133,16 @@ struct OperationInfo {
     std::optional<Operation> inverse;
 };
 
+namespace detail {
+/// The rows, in the order of the enumeration.
+extern const std::array<OperationInfo, kOperationCount> kOperationRows;
+} // namespace detail
+
 /// The row of `op`.
-const OperationInfo& operationInfo(Operation op);
+inline const OperationInfo& operationInfo(Operation op)
+{
+    return detail::kOperationRows[static_cast<std::size_t>(op)];
+}
 
 namespace detail {
 /// The row of each op byte of B tokens and of U tokens; null for a byte without one.
@@ -163,10 +171,19 @@ inline const OperationInfo* findOperation(char tokenKind, std::uint8_t code)
     return nullptr;
 }
 /// The operation of a B or U token, or empty for other tokens and unknown codes.
-std::optional<Operation> operationOf(const Token& t);
+inline std::optional<Operation> operationOf(const Token& t)
+{
+    const OperationInfo* row = findOperation(t.kind, t.op);
+    if (row == nullptr)
+        return std::nullopt;
+    return row->operation;
+}
 
 /// The op byte of `op`'s tokens.
-std::uint8_t codeOf(Operation op);
+inline std::uint8_t codeOf(Operation op)
+{
+    return operationInfo(op).code;
+}
 /// A token of `op` (kind B or U according to its arity).
 Token makeOperationToken(Operation op);
 /// Prefix builders by operation: op, second, first; and op, argument.
@@ -174,7 +191,10 @@ Chain makeBinary(Operation op, const Chain& second, const Chain& first);
 Chain makeUnary(Operation op, const Chain& argument);
 
 /// All rows, in the order of the enumeration.
-const std::array<OperationInfo, kOperationCount>& operationTable();
+inline const std::array<OperationInfo, kOperationCount>& operationTable()
+{
+    return detail::kOperationRows;
+}
 
 /// The operations of the first function-name table, in its (1-based) order, and of the
 /// second, two-argument table.
