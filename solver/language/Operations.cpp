@@ -12,6 +12,7 @@
 
 #include <cassert>
 #include <cmath>
+#include <initializer_list>
 #include <numbers>
 
 namespace varnel {
@@ -287,9 +288,9 @@ template <RealUnaryFunction F> Complex onRealPart(Complex z, MathContext& c)
 
 // ---- Rows ---------------------------------------------------------------------------
 
-constexpr std::uint8_t kPrecedenceOtherBinary = 5;
-constexpr std::uint8_t kPrecedenceNegation = 6;
-constexpr std::uint8_t kPrecedenceFunction = 7;
+constexpr std::uint8_t kPrecedenceOtherBinary = precedence::OtherBinary;
+constexpr std::uint8_t kPrecedenceNegation = precedence::Negation;
+constexpr std::uint8_t kPrecedenceFunction = precedence::Function;
 
 constexpr OperationInfo binaryRow(Operation op, std::uint8_t code, OperationKind k,
                                   std::string_view name, std::string_view twoArgumentName,
@@ -341,20 +342,20 @@ constexpr OperationInfo rowOf(Operation op)
     using O = Operation;
     switch (op) {
     case O::Add:
-        return binaryRow(op, '+', K::Arithmetic, {}, {}, "+", Notation::Infix, 0, realAdd,
-                         complexAddOf);
+        return binaryRow(op, '+', K::Arithmetic, {}, {}, "+", Notation::Infix, precedence::Add,
+                         realAdd, complexAddOf);
     case O::Subtract:
-        return binaryRow(op, '-', K::Arithmetic, {}, {}, "-", Notation::Infix, 1, realSubtract,
-                         complexSubtract);
+        return binaryRow(op, '-', K::Arithmetic, {}, {}, "-", Notation::Infix, precedence::Subtract,
+                         realSubtract, complexSubtract);
     case O::Multiply:
-        return binaryRow(op, '*', K::Arithmetic, {}, {}, "*", Notation::Infix, 2, realMultiply,
-                         complexMultiply);
+        return binaryRow(op, '*', K::Arithmetic, {}, {}, "*", Notation::Infix, precedence::Multiply,
+                         realMultiply, complexMultiply);
     case O::Divide:
-        return binaryRow(op, '/', K::Arithmetic, {}, {}, "/", Notation::Infix, 3, realDivide,
-                         complexDivide);
+        return binaryRow(op, '/', K::Arithmetic, {}, {}, "/", Notation::Infix, precedence::Divide,
+                         realDivide, complexDivide);
     case O::Power:
-        return binaryRow(op, '^', K::Arithmetic, {}, {}, "^", Notation::Infix, 4, realPowerOf,
-                         complexPowerOf);
+        return binaryRow(op, '^', K::Arithmetic, {}, {}, "^", Notation::Infix, precedence::Power,
+                         realPowerOf, complexPowerOf);
     case O::Less:
         return binaryRow(op, '<', K::Relation, "<", "<", "<", Notation::Infix,
                          kPrecedenceOtherBinary, realLess, complexLess);
@@ -438,11 +439,61 @@ constexpr OperationInfo rowOf(Operation op)
     return {}; // not reached: every operation has its case
 }
 
+constexpr PrecedenceSet setOf(std::initializer_list<std::uint8_t> classes)
+{
+    PrecedenceSet set = 0;
+    for (std::uint8_t c : classes)
+        set = static_cast<PrecedenceSet>(set | (1U << c));
+    return set;
+}
+
+/// The printer's parenthesis rules, which depend on the operator's class only.
+constexpr void setParentheses(OperationInfo& row)
+{
+    using namespace precedence;
+    constexpr PrecedenceSet negatives = setOf({Negation, NegativeConstant});
+    constexpr PrecedenceSet sums = setOf({Add, Subtract, Negation, NegativeConstant});
+    constexpr PrecedenceSet terms =
+        setOf({Add, Subtract, Multiply, Divide, Negation, NegativeConstant});
+    constexpr PrecedenceSet powers =
+        setOf({Add, Subtract, Multiply, Divide, Power, Negation, NegativeConstant});
+    if (row.notation == Notation::Prefix) {
+        row.parenthesizedRight = sums;
+        return;
+    }
+    if (row.notation != Notation::Infix)
+        return;
+    switch (row.precedence) {
+    case Add:
+        row.parenthesizedRight = negatives;
+        return;
+    case Subtract:
+        row.parenthesizedRight = sums;
+        return;
+    case Multiply:
+        row.parenthesizedLeft = sums;
+        row.parenthesizedRight = sums;
+        return;
+    case Divide:
+        row.parenthesizedLeft = sums;
+        row.parenthesizedRight = terms;
+        return;
+    case Power:
+        row.parenthesizedLeft = powers;
+        row.parenthesizedRight = powers;
+        return;
+    default: // the relations written infix: no rule
+        return;
+    }
+}
+
 constexpr std::array<OperationInfo, kOperationCount> buildTable()
 {
     std::array<OperationInfo, kOperationCount> rows{};
-    for (std::size_t i = 0; i < kOperationCount; ++i)
+    for (std::size_t i = 0; i < kOperationCount; ++i) {
         rows[i] = rowOf(static_cast<Operation>(i));
+        setParentheses(rows[i]);
+    }
     return rows;
 }
 

@@ -93,6 +93,29 @@ enum class StackEffect : std::uint8_t {
     Marker,    // THEN: nothing
 };
 
+/// Precedence classes of the printer: operations have 0..7, operands 8..10.
+namespace precedence {
+constexpr std::uint8_t Add = 0;
+constexpr std::uint8_t Subtract = 1;
+constexpr std::uint8_t Multiply = 2;
+constexpr std::uint8_t Divide = 3;
+constexpr std::uint8_t Power = 4;
+constexpr std::uint8_t OtherBinary = 5; // relations and two-argument functions
+constexpr std::uint8_t Negation = 6;
+constexpr std::uint8_t Function = 7;
+constexpr std::uint8_t Variable = 8;
+constexpr std::uint8_t Constant = 9;          // value >= 0
+constexpr std::uint8_t NegativeConstant = 10; // value < 0
+} // namespace precedence
+
+/// A set of precedence classes, bit k for class k.
+using PrecedenceSet = std::uint16_t;
+/// True when `set` holds class `c`.
+constexpr bool contains(PrecedenceSet set, std::uint8_t c)
+{
+    return ((set >> c) & 1U) != 0;
+}
+
 using RealUnaryFunction = double (*)(double x, MathContext& context);
 using RealBinaryFunction = double (*)(double a, double b, MathContext& context);
 using ComplexUnaryFunction = Complex (*)(Complex z, MathContext& context);
@@ -130,7 +153,15 @@ struct OperationInfo {
     /// The one-argument function that undoes this one, for solving an equation for a
     /// variable by peeling functions off; empty when there is none. REAL, CONJG and ABS
     /// stand for themselves (ABS, like SQRT for SQUARE, gives the root >= 0).
-    std::optional<Operation> inverse;
+    std::optional<Operation>
+        inverse; /// Precedence classes of the operands that the printer puts in parentheses: of the
+    /// left operand, and of the right operand (of the argument for negation). For +: right
+    /// negation or negative constant; -: right also + and -; *: both sides +, -, negation
+    /// or negative constant; /: right also * and /; ^: both sides anything but a function,
+    /// a variable or a constant >= 0. Empty for every other operation (calls put their
+    /// arguments in parentheses anyway).
+    PrecedenceSet parenthesizedLeft = 0;
+    PrecedenceSet parenthesizedRight = 0;
 };
 
 namespace detail {
