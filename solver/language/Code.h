@@ -3,6 +3,8 @@
 // postfix chain reversed without its ";". A chain is a contiguous vector of plain tokens.
 #pragma once
 
+#include "GuardedMath.h" // kPi
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -35,9 +37,6 @@ constexpr std::uint8_t Derivative = 0xEB;
 constexpr std::uint8_t Delay = 0xE7;
 constexpr std::uint8_t Integral = 0x9F;
 } // namespace op
-
-/// The value of PI as the language writes it (twelve significant digits).
-constexpr double kPi = 3.14159265359;
 
 struct Token {
     double value = 0.0;      // the constant of a V token

@@ -4,6 +4,7 @@
 #include "ConstantFolding.h"
 
 #include "GuardedMath.h"
+#include "Operations.h"
 
 #include <cstddef>
 #include <vector>
@@ -115,7 +116,8 @@ private:
     bool computed(double& result, Compute compute)
     {
         EvalError local;
-        const double r = compute(local);
+        MathContext context{m_reporter, local};
+        const double r = compute(context);
         if (local.mark()) {
             if (m_complexMode)
                 return false;
@@ -128,13 +130,12 @@ private:
     Operand foldUnary(std::size_t p, const Operand& x)
     {
         Token& argument = m_chain[x.head];
-        const std::uint8_t code = m_chain[p].op;
+        const OperationInfo* row = findUnaryOperation(m_chain[p].op);
         const Operand unchanged{p, x.end, p, x.head};
-        if (!isPlainConstant(argument))
+        if (row == nullptr || !isPlainConstant(argument))
             return unchanged;
         const double v = argument.value;
-        if (!computed(argument.value,
-                      [&](EvalError& e) { return realUnary(code, v, m_reporter, e); }))
+        if (!computed(argument.value, [&](MathContext& c) { return row->realUnary(v, c); }))
             return unchanged;
         makeVoid(p);
         return {p, x.end, x.head, kNone};
@@ -148,12 +149,12 @@ private:
         return {p, end, kept.head, kept.argument};
     }
 
-    /// The operation at p becomes the one-argument `code` of `kept`.
-    Operand toUnary(std::size_t p, std::uint8_t code, const Operand& kept, const Operand& dropped,
+    /// The operation at p becomes the one-argument `op` of `kept`.
+    Operand toUnary(std::size_t p, Operation op, const Operand& kept, const Operand& dropped,
                     std::size_t end)
     {
         m_chain[p].kind = kind::Unary;
-        m_chain[p].op = code;
+        m_chain[p].op = codeOf(op);
         drop(dropped);
         return {p, end, p, kept.head};
     }
@@ -168,28 +169,72 @@ private:
         const std::size_t end = a.end;
         const Operand unchanged{p, end, p, b.head};
 
+        const OperationInfo* row = findBinaryOperation(op.op);
+        if (row == nullptr) // a code without a rule (the polar sign) is left as it is
+            return unchanged;
+        const Operation operation = row->operation;
+
         if (isPlainConstant(ta) && isPlainConstant(tb)) {
-            switch (op.op) {
-            case '@':
-            case 'l':
+            switch (operation) {
+            case Operation::Limit:
                 return unchanged;
-            case 'H':
+            case Operation::Then:
                 return ta.value == tb.value ? keep(p, a, b, end) : unchanged;
-            case 'F': // IF c THEN v ELSE v: the folded THEN part
+            case Operation::If: // IF c THEN v ELSE v: the folded THEN part
                 return keep(p, b, a, end);
-            default: {
+            case Operation::Add:
+            case Operation::Subtract:
+            case Operation::Multiply:
+            case Operation::Divide:
+            case Operation::Power:
+            case Operation::Less:
+            case Operation::Greater:
+            case Operation::Equal:
+            case Operation::Atan2:
+            case Operation::Gammp:
+            case Operation::Derivative:
+            case Operation::Delay:
+            case Operation::Integral:
+            case Operation::Arg: {
                 const double va = ta.value;
                 const double vb = tb.value;
                 if (!computed(ta.value,
-                              [&](EvalError& e) { return realBinary(op.op, va, vb, m_reporter, e); }))
+                              [&](MathContext& c) { return row->realBinary(va, vb, c); }))
                     return unchanged;
                 return keep(p, a, b, end);
             }
+            // One-argument operations: no binary token carries them.
+            case Operation::Negate:
+            case Operation::Sin:
+            case Operation::Cos:
+            case Operation::Tan:
+            case Operation::Arcsin:
+            case Operation::Arccos:
+            case Operation::Arctan:
+            case Operation::Exp:
+            case Operation::Ln:
+            case Operation::Inv:
+            case Operation::Square:
+            case Operation::Sqrt:
+            case Operation::Abs:
+            case Operation::UnitStep:
+            case Operation::Real:
+            case Operation::Imag:
+            case Operation::Conjugate:
+            case Operation::Mag:
+            case Operation::Angle:
+            case Operation::Erf:
+            case Operation::BessJ0:
+            case Operation::BessJ1:
+            case Operation::BessY0:
+            case Operation::BessY1:
+            case Operation::Gammln:
+                return unchanged;
             }
         }
 
-        switch (op.op) {
-        case '*':
+        switch (operation) {
+        case Operation::Multiply:
             if (isPlainValue(tb, 0.0))
                 return keep(p, b, a, end);
             if (isPlainValue(ta, 0.0))
@@ -199,41 +244,42 @@ private:
             if (isPlainValue(tb, 1.0))
                 return keep(p, a, b, end);
             if (isPlainValue(ta, -1.0))
-                return toUnary(p, '-', b, a, end);
+                return toUnary(p, Operation::Negate, b, a, end);
             if (isPlainValue(tb, -1.0))
-                return toUnary(p, '-', a, b, end);
-            if (isPlainConstant(tb) && ta.kind == kind::Binary && ta.op == '*' &&
+                return toUnary(p, Operation::Negate, a, b, end);
+            if (isPlainConstant(tb) && operationOf(ta) == Operation::Multiply &&
                 isPlainConstant(m_chain[a.argument])) {
                 // (x * c) * b  ->  x * (b * c)
                 Token& c = m_chain[a.argument];
-                tb.value = realBinary('*', c.value, tb.value, m_reporter, m_error);
+                MathContext context{m_reporter, m_error};
+                tb.value = row->realBinary(c.value, tb.value, context);
                 makeVoid(a.head);
                 makeVoid(a.argument);
             }
             return unchanged;
-        case '+':
+        case Operation::Add:
             if (isPlainValue(tb, 0.0))
                 return keep(p, a, b, end);
             if (isPlainValue(ta, 0.0))
                 return keep(p, b, a, end);
             return unchanged;
-        case '-':
+        case Operation::Subtract:
             if (isPlainValue(tb, 0.0))
                 return keep(p, a, b, end);
             if (isPlainValue(ta, 0.0))
-                return toUnary(p, '-', b, a, end);
+                return toUnary(p, Operation::Negate, b, a, end);
             if (ta.kind == kind::Variable && tb.kind == kind::Variable && ta.index == tb.index &&
                 ta.op == tb.op) {
                 ta = makeConstant(0.0);
                 return keep(p, a, b, end);
             }
-            if (tb.kind == kind::Unary && tb.op == '-') { // a - (-c)  ->  a + c
+            if (operationOf(tb) == Operation::Negate) { // a - (-c)  ->  a + c
                 makeVoid(b.head);
-                op.op = '+';
+                op.op = codeOf(Operation::Add);
                 return {p, end, p, b.argument};
             }
             return unchanged;
-        case '/':
+        case Operation::Divide:
             if (isPlainValue(tb, 0.0)) {
                 tb.value = BIG;
                 return keep(p, b, a, end);
@@ -241,11 +287,11 @@ private:
             if (isPlainValue(ta, 0.0))
                 return keep(p, a, b, end);
             if (isPlainValue(ta, 1.0))
-                return toUnary(p, 'I', b, a, end);
+                return toUnary(p, Operation::Inv, b, a, end);
             if (isPlainValue(tb, 1.0))
                 return keep(p, a, b, end);
             return unchanged;
-        case '^':
+        case Operation::Power:
             if (isPlainValue(tb, 0.0)) {
                 tb.value = 1.0;
                 return keep(p, b, a, end);
@@ -253,13 +299,50 @@ private:
             if (isPlainValue(ta, 0.0) || isPlainValue(ta, 1.0) || isPlainValue(tb, 1.0))
                 return keep(p, a, b, end);
             return unchanged;
-        case 'F':
+        case Operation::If:
             if (isPlainConstant(tb))
                 return keep(p, b, a, end);
             return unchanged;
-        default:
+        // No identity applies to the other operations.
+        case Operation::Less:
+        case Operation::Greater:
+        case Operation::Equal:
+        case Operation::Atan2:
+        case Operation::Gammp:
+        case Operation::Then:
+        case Operation::Derivative:
+        case Operation::Delay:
+        case Operation::Integral:
+        case Operation::Limit:
+        case Operation::Arg:
+        case Operation::Negate:
+        case Operation::Sin:
+        case Operation::Cos:
+        case Operation::Tan:
+        case Operation::Arcsin:
+        case Operation::Arccos:
+        case Operation::Arctan:
+        case Operation::Exp:
+        case Operation::Ln:
+        case Operation::Inv:
+        case Operation::Square:
+        case Operation::Sqrt:
+        case Operation::Abs:
+        case Operation::UnitStep:
+        case Operation::Real:
+        case Operation::Imag:
+        case Operation::Conjugate:
+        case Operation::Mag:
+        case Operation::Angle:
+        case Operation::Erf:
+        case Operation::BessJ0:
+        case Operation::BessJ1:
+        case Operation::BessY0:
+        case Operation::BessY1:
+        case Operation::Gammln:
             return unchanged;
         }
+        return unchanged;
     }
 
     Chain& m_chain;

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "Code.h"
-#include "RealArithmetic.h"
+#include "EvalError.h"
 
 #include <complex>
 #include <string_view>
@@ -48,8 +48,9 @@ public:
     int depth() const { return m_depth; }
 
 private:
-    void runReal(const Token* t, const Token* end, const double* values);
-    void runComplex(const Token* t, const Token* end, const double* values);
+    /// The stack machine, for Number double (real mode) or std::complex<double>.
+    template <class Number>
+    void run(const Token* t, const Token* end, const double* values, Number* stack);
     /// Reports a stack fault through the error routine and sets the mark.
     void reportFault(std::string_view text);
 

@@ -1,25 +1,12 @@
-// The function-name tables and their look-up rules.
+// The function-name tables, spelled by the operation table, and their look-up rules.
 #include "FunctionTable.h"
 
 #include <cstddef>
 
 namespace varnel {
 
-const std::array<FunctionName, 37> kFunctionNames = {{
-    {"SIN", 'S'},     {"COS", 'C'},    {"TAN", 'T'},    {"ARCSIN", 's'}, {"ARCCOS", 'c'},
-    {"ARCTAN", 't'},  {"ATAN2", 'A'},  {"EXP", 'E'},    {"LN", 'L'},     {"-", '-'},
-    {"INV", 'I'},     {"SQUARE", '2'}, {"SQRT", 'Q'},   {"ABS", 'B'},    {"U", 'U'},
-    {"IF", 'F'},      {"<", '<'},      {">", '>'},      {"=", '='},      {"THEN", 'H'},
-    {"REAL", 'r'},    {"IMAG", 'i'},   {"CONJG", 'j'},  {"MAG", 'm'},    {"ANGLE", 'a'},
-    {"D", 0xEB},      {"DELAY", 0xE7}, {"INT", 0x9F},   {"LIM", 'l'},    {"ARG", 'g'},
-    {"ERF", 'P'},     {"BESSJ0", 'J'}, {"BESSJ1", '1'}, {"BESSY0", 'Y'}, {"BESSY1", 'y'},
-    {"GAMMLN", 'G'},  {"GAMMP", 0xE6},
-}};
-
-const std::array<FunctionName, 12> kTwoArgumentNames = {{
-    {"ATAN2", 'A'}, {"IF", 'F'},      {"<", '<'},      {">", '>'},   {"EQUAL", '='}, {"THEN", 'H'},
-    {"D", 0xEB},    {"DELAY", 0xE7},  {"INT", 0x9F},   {"LIM", 'l'}, {"ARG", 'g'},   {"GAMMP", 0xE6},
-}};
+// kFunctionNames and kTwoArgumentNames are defined beside the operation table, which
+// spells them, so that they are constant data.
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The two function-name tables of the equation language: 37 names with the operation
-// codes of their tokens, and the 12 names that take two arguments. The lexer, parser,
-// printer and differentiator all look names and codes up here.
+// codes of their tokens, and the 12 names that take two arguments, as the operation table
+// spells them. The lexer, parser, printer and differentiator look names and codes up here.
 #pragma once
 
 #include <array>

@@ -13,6 +13,8 @@ constexpr double TINY = 1e-50;
 constexpr double UNDEFINED = 8.18181818e-50;
 /// The exponent above which the guarded exponential reports an overflow.
 constexpr double kExpLimit = 50.0;
+/// The value of PI as the equation language writes it (twelve significant digits).
+constexpr double kPi = 3.14159265359;
 
 /// BIG when either magnitude is at least BIG; UNDEFINED when either operand is
 /// UNDEFINED; else the plain result (BIG whatever the sign).

@@ -7,6 +7,7 @@
 
 #include "ConstantFolding.h"
 #include "FunctionTable.h"
+#include "Operations.h"
 #include "Reporter.h"
 
 #include <cassert>
@@ -17,56 +18,6 @@
 namespace varnel {
 
 namespace {
-
-/// Operation codes of binary tokens, as the derivative rules see them.
-enum class BinaryCode : std::uint8_t {
-    Sum = '+',
-    Difference = '-',
-    Product = '*',
-    Quotient = '/',
-    Power = '^',
-    Atan2 = 'A',
-    Gammp = op::Gammp,
-    If = 'F',
-    Then = 'H',
-    Less = '<',
-    Greater = '>',
-    Equal = '=',
-    Derivative = op::Derivative,
-    Delay = op::Delay,
-    Integral = op::Integral,
-    Limit = 'l',
-    Arg = 'g',
-};
-
-/// Operation codes of unary tokens, as the derivative rules see them.
-enum class UnaryCode : std::uint8_t {
-    Negate = '-',
-    Real = 'r',
-    Imag = 'i',
-    Conjugate = 'j',
-    Sin = 'S',
-    Cos = 'C',
-    Tan = 'T',
-    Arcsin = 's',
-    Arccos = 'c',
-    Arctan = 't',
-    Exp = 'E',
-    Ln = 'L',
-    Inv = 'I',
-    Square = '2',
-    Sqrt = 'Q',
-    Abs = 'B',
-    UnitStep = 'U',
-    Erf = 'P',
-    BessJ0 = 'J',
-    BessJ1 = '1',
-    BessY0 = 'Y',
-    BessY1 = 'y',
-    Gammln = 'G',
-    Mag = 'm',
-    Angle = 'a',
-};
 
 /// One piece of the work that builds a derivative: emit an operation or a constant, copy
 /// an operand, or differentiate an operand (at the given nesting depth).
@@ -157,8 +108,9 @@ private:
         };
     }
     template <class A, class B>
-    auto binary(std::uint8_t code, A first, B second)
+    auto binary(Operation op, A first, B second)
     {
+        const std::uint8_t code = codeOf(op);
         return [this, code, first, second] {
             m_rule.push_back({0.0, 0, 0, Work::Action::EmitBinary, code});
             second();
@@ -166,34 +118,35 @@ private:
         };
     }
     template <class A>
-    auto unary(std::uint8_t code, A argument)
+    auto unary(Operation op, A argument)
     {
+        const std::uint8_t code = codeOf(op);
         return [this, code, argument] {
             m_rule.push_back({0.0, 0, 0, Work::Action::EmitUnary, code});
             argument();
         };
     }
 
-    template <class A, class B> auto add(A a, B b) { return binary('+', a, b); }
-    template <class A, class B> auto sub(A a, B b) { return binary('-', a, b); }
-    template <class A, class B> auto mul(A a, B b) { return binary('*', a, b); }
-    template <class A, class B> auto quot(A a, B b) { return binary('/', a, b); }
-    template <class A, class B> auto pow(A a, B b) { return binary('^', a, b); }
-    template <class A, class B> auto gammp(A a, B b) { return binary(op::Gammp, a, b); }
-    template <class A> auto neg(A a) { return unary('-', a); }
-    template <class A> auto inv(A a) { return unary('I', a); }
-    template <class A> auto square(A a) { return unary('2', a); }
-    template <class A> auto sqrt(A a) { return unary('Q', a); }
-    template <class A> auto sin(A a) { return unary('S', a); }
-    template <class A> auto cos(A a) { return unary('C', a); }
-    template <class A> auto exp(A a) { return unary('E', a); }
-    template <class A> auto ln(A a) { return unary('L', a); }
-    template <class A> auto unitStep(A a) { return unary('U', a); }
-    template <class A> auto j0(A a) { return unary('J', a); }
-    template <class A> auto j1(A a) { return unary('1', a); }
-    template <class A> auto y0(A a) { return unary('Y', a); }
-    template <class A> auto y1(A a) { return unary('y', a); }
-    template <class A> auto gammln(A a) { return unary('G', a); }
+    template <class A, class B> auto add(A a, B b) { return binary(Operation::Add, a, b); }
+    template <class A, class B> auto sub(A a, B b) { return binary(Operation::Subtract, a, b); }
+    template <class A, class B> auto mul(A a, B b) { return binary(Operation::Multiply, a, b); }
+    template <class A, class B> auto quot(A a, B b) { return binary(Operation::Divide, a, b); }
+    template <class A, class B> auto pow(A a, B b) { return binary(Operation::Power, a, b); }
+    template <class A, class B> auto gammp(A a, B b) { return binary(Operation::Gammp, a, b); }
+    template <class A> auto neg(A a) { return unary(Operation::Negate, a); }
+    template <class A> auto inv(A a) { return unary(Operation::Inv, a); }
+    template <class A> auto square(A a) { return unary(Operation::Square, a); }
+    template <class A> auto sqrt(A a) { return unary(Operation::Sqrt, a); }
+    template <class A> auto sin(A a) { return unary(Operation::Sin, a); }
+    template <class A> auto cos(A a) { return unary(Operation::Cos, a); }
+    template <class A> auto exp(A a) { return unary(Operation::Exp, a); }
+    template <class A> auto ln(A a) { return unary(Operation::Ln, a); }
+    template <class A> auto unitStep(A a) { return unary(Operation::UnitStep, a); }
+    template <class A> auto j0(A a) { return unary(Operation::BessJ0, a); }
+    template <class A> auto j1(A a) { return unary(Operation::BessJ1, a); }
+    template <class A> auto y0(A a) { return unary(Operation::BessY0, a); }
+    template <class A> auto y1(A a) { return unary(Operation::BessY1, a); }
+    template <class A> auto gammln(A a) { return unary(Operation::Gammln, a); }
 
     /// Lays out a rule's pieces.
     template <class Piece>
@@ -282,7 +235,8 @@ private:
         }
         m_rule.clear();
         m_depth = depth;
-        if (t.kind == kind::Binary ? !deriveBinary(at) : !deriveUnary(at)) {
+        const OperationInfo* row = findOperation(t.kind, t.op);
+        if (row == nullptr || !layOutRule(at, row->operation)) {
             const bool binary = t.kind == kind::Binary;
             refuse(binary ? " Binary Function " : " Unary Function ",
                    functionNameOfCode(t.op, binary));
@@ -291,41 +245,47 @@ private:
         schedule();
     }
 
-    /// Rules for binary tokens; u is the first (written left) operand, v the second.
-    /// False for a code without a rule.
-    bool deriveBinary(std::size_t at)
+    /// The rule of operation `op` at `at`: for a binary token u is the first (written
+    /// left) operand and v the second, for a unary token w is the argument. False for an
+    /// operation without a rule.
+    bool layOutRule(std::size_t at, Operation op)
     {
-        const std::uint8_t code = m_prefix[at].op;
+        const bool isBinary = m_prefix[at].kind == kind::Binary;
         const std::size_t vAt = skipVoid(at + 1);
-        const std::size_t uAt = skipVoid(endOf(vAt));
+        const std::size_t uAt = isBinary ? skipVoid(endOf(vAt)) : vAt;
         const auto u = copyOf(uAt);
         const auto v = copyOf(vAt);
         const auto du = d(uAt);
         const auto dv = d(vAt);
+        const auto w = v;
+        const auto dw = dv;
         const auto zero = constant(0.0);
+        const auto half = constant(0.5);
         const auto one = constant(1.0);
+        const auto two = constant(2.0);
+        const auto pi = constant(kPi, form::Pi);
 
-        switch (static_cast<BinaryCode>(code)) {
-        case BinaryCode::Sum:
+        switch (op) {
+        case Operation::Add:
             emit(add(du, dv));
             return true;
-        case BinaryCode::Difference:
+        case Operation::Subtract:
             emit(add(du, neg(dv)));
             return true;
-        case BinaryCode::Product:
+        case Operation::Multiply:
             emit(add(mul(du, v), mul(u, dv)));
             return true;
-        case BinaryCode::Quotient:
+        case Operation::Divide:
             emit(quot(sub(mul(du, v), mul(u, dv)), square(v)));
             return true;
-        case BinaryCode::Power:
+        case Operation::Power:
             // Both terms always, also for a constant exponent.
             emit(add(mul(mul(pow(u, v), ln(u)), dv), mul(mul(pow(u, sub(v, one)), v), du)));
             return true;
-        case BinaryCode::Atan2:
+        case Operation::Atan2:
             emit(quot(sub(mul(v, du), mul(u, dv)), add(square(u), square(v))));
             return true;
-        case BinaryCode::Gammp: {
+        case Operation::Gammp: {
             // In the upper limit v the exact derivative v^(u-1) e^-v / Gamma(u); in the
             // shape u a central difference, since d/du P(u, v) has no closed form here.
             const double h = Differentiator::kGammpShapeStep;
@@ -336,112 +296,94 @@ private:
                      mul(inShape, du)));
             return true;
         }
-        case BinaryCode::If:
+        case Operation::If:
             // IF c THEN a ELSE b: the condition is kept as it stands (a condition such as
             // x > 1 compiles to a difference, which must not be differentiated), the
             // THEN part carries the derivatives of both branches.
-            emit(binary(code, u, dv));
+            emit(binary(op, u, dv));
             return true;
-        case BinaryCode::Then:
-            emit(binary(code, du, dv));
+        case Operation::Then:
+            emit(binary(op, du, dv));
             return true;
-        case BinaryCode::Less:
-        case BinaryCode::Greater:
+        case Operation::Less:
+        case Operation::Greater:
             // As values these are v - u and u - v; the same relation over the
             // derivatives is their derivative.
-            emit(binary(code, du, dv));
+            emit(binary(op, du, dv));
             return true;
-        case BinaryCode::Equal:
+        case Operation::Equal:
             // 0 or 1: constant wherever it has a derivative.
             emit(zero);
             return true;
-        case BinaryCode::Derivative:
-        case BinaryCode::Delay:
-        case BinaryCode::Integral:
-        case BinaryCode::Limit:
-        case BinaryCode::Arg:
+        case Operation::Derivative:
+        case Operation::Delay:
+        case Operation::Integral:
+        case Operation::Limit:
+        case Operation::Arg:
             return false;
-        }
-        return false;
-    }
-
-    /// Rules for unary tokens with argument w. False for a code without a rule.
-    bool deriveUnary(std::size_t at)
-    {
-        const std::uint8_t code = m_prefix[at].op;
-        const std::size_t wAt = skipVoid(at + 1);
-        const auto w = copyOf(wAt);
-        const auto dw = d(wAt);
-        const auto zero = constant(0.0);
-        const auto half = constant(0.5);
-        const auto one = constant(1.0);
-        const auto two = constant(2.0);
-        const auto pi = constant(kPi, form::Pi);
-
-        switch (static_cast<UnaryCode>(code)) {
-        case UnaryCode::Negate:
-        case UnaryCode::Real:
-        case UnaryCode::Imag:
-        case UnaryCode::Conjugate:
-            emit(unary(code, dw));
+        case Operation::Negate:
+        case Operation::Real:
+        case Operation::Imag:
+        case Operation::Conjugate:
+            emit(unary(op, dw));
             return true;
-        case UnaryCode::Sin:
+        case Operation::Sin:
             emit(mul(cos(w), dw));
             return true;
-        case UnaryCode::Cos:
+        case Operation::Cos:
             emit(mul(neg(sin(w)), dw));
             return true;
-        case UnaryCode::Tan:
+        case Operation::Tan:
             emit(mul(dw, inv(square(cos(w)))));
             return true;
-        case UnaryCode::Arcsin:
+        case Operation::Arcsin:
             emit(mul(dw, inv(sqrt(neg(sub(square(w), one))))));
             return true;
-        case UnaryCode::Arccos:
+        case Operation::Arccos:
             emit(mul(dw, neg(inv(sqrt(neg(sub(square(w), one)))))));
             return true;
-        case UnaryCode::Arctan:
+        case Operation::Arctan:
             emit(mul(dw, inv(add(square(w), one))));
             return true;
-        case UnaryCode::Exp:
+        case Operation::Exp:
             emit(mul(dw, exp(w)));
             return true;
-        case UnaryCode::Ln:
+        case Operation::Ln:
             emit(mul(dw, inv(w)));
             return true;
-        case UnaryCode::Inv:
+        case Operation::Inv:
             emit(neg(mul(inv(square(w)), dw)));
             return true;
-        case UnaryCode::Square:
+        case Operation::Square:
             emit(mul(mul(two, w), dw));
             return true;
-        case UnaryCode::Sqrt:
+        case Operation::Sqrt:
             emit(mul(mul(half, inv(sqrt(w))), dw));
             return true;
-        case UnaryCode::Abs:
+        case Operation::Abs:
             // The sign of w, 1 - 1 = 0 at w = 0, times w'.
             emit(mul(sub(unitStep(w), unitStep(neg(w))), dw));
             return true;
-        case UnaryCode::UnitStep:
+        case Operation::UnitStep:
             // Constant wherever it has a derivative; the argument is not visited.
             emit(zero);
             return true;
-        case UnaryCode::Erf:
+        case Operation::Erf:
             emit(mul(mul(quot(two, sqrt(pi)), exp(neg(square(w)))), dw));
             return true;
-        case UnaryCode::BessJ0:
+        case Operation::BessJ0:
             emit(mul(neg(j1(w)), dw));
             return true;
-        case UnaryCode::BessY0:
+        case Operation::BessY0:
             emit(mul(neg(y1(w)), dw));
             return true;
-        case UnaryCode::BessJ1:
+        case Operation::BessJ1:
             emit(mul(sub(j0(w), quot(j1(w), w)), dw));
             return true;
-        case UnaryCode::BessY1:
+        case Operation::BessY1:
             emit(mul(sub(y0(w), quot(y1(w), w)), dw));
             return true;
-        case UnaryCode::Gammln: {
+        case Operation::Gammln: {
             // The digamma function as a central difference of GAMMLN itself.
             const double h = Differentiator::kGammlnStep;
             emit(mul(quot(sub(gammln(add(w, constant(h))), gammln(sub(w, constant(h)))),
@@ -449,8 +391,8 @@ private:
                      dw));
             return true;
         }
-        case UnaryCode::Mag:
-        case UnaryCode::Angle:
+        case Operation::Mag:
+        case Operation::Angle:
             return false;
         }
         return false;
