@@ -1,6 +1,8 @@
 // The class table, built at compile time from the member lists of each class.
 #include "CharClasses.h"
 
+#include "Symbols.h"
+
 #include <initializer_list>
 
 namespace varnel {
@@ -44,20 +46,25 @@ constexpr Table buildTable()
     for (unsigned b = 0; b < 256; ++b)
         if ((t[b] & (NameStart | Digit)) != 0)
             t[b] = static_cast<std::uint8_t>(t[b] | Word);
-    mark(t, {'[', ']', '\'', '"', '?', 0x9C, 0x9F, 0xA2, 0xF0}, Word);
+    mark(t, {'[', ']', '\'', '"', '?', 0x9C, symbol::PolarMark, symbol::EliminationMark, symbol::Pi},
+         Word);
 
     markRange(t, '0', '9', Number);
     mark(t, {'.', 'E', 'e', '+', '-'}, Number);
 
     // Relation signs: "=", "<", ">", the starting-value sign 0xBB, the elimination
     // sign 0x85, and 0xF2, 0xF3.
-    mark(t, {'=', '<', '>', 0xBB, 0x85, 0xF2, 0xF3}, Relation);
+    mark(t,
+         {'=', '<', '>', symbol::StartingValueRelation, symbol::EliminationRelation,
+          symbol::AtLeastRelation, symbol::AtMostRelation},
+         Relation);
 
     // Factor starts: the word class (which holds the digits) and the prefix signs.
     for (unsigned b = 0; b < 256; ++b)
         if ((t[b] & Word) != 0)
             t[b] = static_cast<std::uint8_t>(t[b] | FactorStart);
-    mark(t, {'+', '-', '.', '%', '?', '<', '>', '@', 0xB0, 0xDF}, FactorStart);
+    mark(t, {'+', '-', '.', '%', '?', '<', '>', '@', symbol::Degree, symbol::ImaginaryUnit},
+         FactorStart);
 
     return t;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "GuardedMath.h" // kPi
+#include "Symbols.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -24,7 +25,7 @@ constexpr char Void = '0';     // dropped whenever a chain is turned between ord
 /// Number forms (the `op` of Constant and Variable tokens).
 namespace form {
 constexpr std::uint8_t Real = ' ';
-constexpr std::uint8_t Imaginary = 0xDF; // v*j
+constexpr std::uint8_t Imaginary = symbol::ImaginaryUnit; // v*j
 constexpr std::uint8_t Phasor = '@';     // cos v + j sin v
 constexpr std::uint8_t Pi = 0x9F;        // the constant written PI
 constexpr std::uint8_t Undefined = '?';  // the constant written ?

@@ -6,13 +6,14 @@
 #include "Code.h"
 #include "FunctionTable.h"
 #include "NumberText.h"
+#include "Symbols.h"
 #include "TextFile.h"
 
 namespace varnel {
 
 namespace {
-constexpr int kDegreeSign = 0xB0;
-constexpr int kPiSign = 0xF0;
+constexpr int kDegreeSign = symbol::Degree;
+constexpr int kPiSign = symbol::Pi;
 constexpr double kDegreesToRadians = 0.005555555555555556; // 1/180, times pi below
 } // namespace
 

@@ -10,6 +10,7 @@
 #include "RealFunctions.h"
 #include "SpecialFunctions.h"
 
+#include <cassert>
 #include <cmath>
 #include <numbers>
 
@@ -558,6 +559,18 @@ Token makeOperationToken(Operation op)
 {
     const OperationInfo& row = operationInfo(op);
     return makeToken(row.tokenKind, row.code, 0, 0.0);
+}
+
+Chain makeBinary(Operation op, const Chain& second, const Chain& first)
+{
+    assert(operationInfo(op).arity == 2);
+    return makeBinary(codeOf(op), second, first);
+}
+
+Chain makeUnary(Operation op, const Chain& argument)
+{
+    assert(operationInfo(op).arity == 1);
+    return makeUnary(codeOf(op), argument);
 }
 
 } // namespace varnel

@@ -169,6 +169,9 @@ std::optional<Operation> operationOf(const Token& t);
 std::uint8_t codeOf(Operation op);
 /// A token of `op` (kind B or U according to its arity).
 Token makeOperationToken(Operation op);
+/// Prefix builders by operation: op, second, first; and op, argument.
+Chain makeBinary(Operation op, const Chain& second, const Chain& first);
+Chain makeUnary(Operation op, const Chain& argument);
 
 /// All rows, in the order of the enumeration.
 const std::array<OperationInfo, kOperationCount>& operationTable();

@@ -48,8 +48,8 @@ int keywordCode(std::string_view word, std::initializer_list<std::string_view> k
 bool applyOptionsLine(std::string_view firstLine, RunSettings& s)
 {
     if (firstLine.substr(0, kPrefix.size()) != kPrefix) {
-        if (s.method == 3)
-            s.method = 1;
+        if (s.method == method::Homotopy)
+            s.method = method::Robust;
         return false;
     }
     std::string_view body = firstLine.substr(kPrefix.size());

@@ -8,6 +8,7 @@
 #include "FunctionTable.h"
 #include "GuardedMath.h"
 #include "NumberText.h"
+#include "Symbols.h"
 #include "TextFile.h"
 
 #include <filesystem>
@@ -18,12 +19,12 @@ namespace varnel {
 
 namespace {
 
-constexpr int kImaginarySign = 0xDF;
-constexpr int kDegreeSign = 0xB0;
-constexpr unsigned char kEliminationMark = 0xA2;
-constexpr unsigned char kPolarMark = 0x9F;
-constexpr char kMagnitudeSuffix = static_cast<char>(0xF1);
-constexpr char kAngleSuffix = static_cast<char>(0xB0);
+constexpr int kImaginarySign = symbol::ImaginaryUnit;
+constexpr int kDegreeSign = symbol::Degree;
+constexpr unsigned char kEliminationMark = symbol::EliminationMark;
+constexpr unsigned char kPolarMark = symbol::PolarMark;
+constexpr char kMagnitudeSuffix = static_cast<char>(symbol::Magnitude);
+constexpr char kAngleSuffix = static_cast<char>(symbol::Degree);
 constexpr std::size_t kFunctionHeaderLimit = 255;
 
 /// Characters that begin a word in factor position: the word class without the digits,
@@ -159,8 +160,8 @@ void Parser::relation()
         switch (sign) {
         case '=':
         case '>':
-        case 0xBB: // starting value
-        case 0x85: // elimination
+        case symbol::StartingValueRelation:
+        case symbol::EliminationRelation:
             emitBinary('-');
             break;
         case '<':
@@ -168,7 +169,7 @@ void Parser::relation()
             if (m_nesting != 1)
                 emitUnary('-');
             break;
-        default: // 0xF2, 0xF3: no operation
+        default: // the at-least and at-most signs: no operation
             break;
         }
         if (m_nesting == 1)
@@ -351,7 +352,7 @@ void Parser::wordFactor()
     const bool impliedParenthesis = m_lexer.impliedProduct();
     m_c = next;
 
-    if (word == "PI" || word == "\xF0") {
+    if (word == "PI" || word == std::string(1, static_cast<char>(symbol::Pi))) {
         emitConstant(form::Pi, kPi);
         polar();
         return;

@@ -3,13 +3,30 @@
 // the settings only the options line can make (complex mode).
 #pragma once
 
+#include "varnel/Varnel.h"
+
 #include <string>
 
 namespace varnel {
 
+/// Numbers of the solution methods (RunSettings::method), as the host's options record and
+/// the options line's keywords NEWTON, ROBUST, DISHONEST, HOMOTOPY number them.
+namespace method {
+constexpr int Newton = METHOD_NEWTON;
+constexpr int Robust = METHOD_ROBUST;
+constexpr int Dishonest = METHOD_DISHONEST;
+constexpr int Homotopy = METHOD_HOMOTOPY;
+} // namespace method
+
+/// Numbers of the Jacobian methods (RunSettings::jacobianMethod): SYMBOLIC, INCREMENTAL.
+namespace jacobian {
+constexpr int Symbolic = JACOBIAN_SYMBOLIC;
+constexpr int Incremental = JACOBIAN_INCREMENTAL;
+} // namespace jacobian
+
 struct RunSettings {
-    int method = 0;            // 0 NEWTON, 1 ROBUST, 2 DISHONEST, 3 HOMOTOPY
-    int jacobianMethod = 0;    // 0 SYMBOLIC, 1 INCREMENTAL
+    int method = method::Newton;
+    int jacobianMethod = jacobian::Symbolic;
     int maxIterations = 10;
     int repetitions = 50;
     int toleranceExponent = -3;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "EquationSet.h"
+#include "Symbols.h"
 
 #include <cstdint>
 #include <functional>
@@ -15,7 +16,7 @@ class Evaluator;
 class Reporter;
 
 /// Relation character of a starting-value statement.
-constexpr std::uint8_t kStartingValueRelation = 0xBB;
+constexpr std::uint8_t kStartingValueRelation = symbol::StartingValueRelation;
 /// Turns a generator integer 0..32767 into a fraction 0..1 (that is, 1 / 32767).
 constexpr double kRandomScale = 3.051850947599719e-5;
 

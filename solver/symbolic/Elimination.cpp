@@ -6,6 +6,7 @@
 #include "Elimination.h"
 
 #include "Differentiator.h"
+#include "Operations.h"
 #include "Reporter.h"
 
 #include <algorithm>
@@ -39,30 +40,6 @@ Chain slice(const Chain& chain, std::size_t begin, std::size_t end)
                  chain.begin() + static_cast<std::ptrdiff_t>(end));
 }
 
-/// The inverse of a one-argument function for the peeling, or 0 when it has none. REAL,
-/// CONJG and ABS stand for themselves (ABS, like SQRT for SQUARE, gives the root >= 0).
-std::uint8_t inverseFunction(std::uint8_t code)
-{
-    switch (code) {
-    case 'S': return 's';
-    case 's': return 'S';
-    case 'C': return 'c';
-    case 'c': return 'C';
-    case 'T': return 't';
-    case 't': return 'T';
-    case 'E': return 'L';
-    case 'L': return 'E';
-    case '2': return 'Q';
-    case 'Q': return '2';
-    case 'I': return 'I';
-    case '-': return '-';
-    case 'r': return 'r';
-    case 'j': return 'j';
-    case 'B': return 'B';
-    default: return 0;
-    }
-}
-
 /// The right side of the peeling: empty while it is still the constant 0, so that the
 /// first step gives b rather than 0 + b and nested definitions do not pile up zeros.
 class RightSide {
@@ -71,10 +48,10 @@ public:
     /// The chain, with the constant 0 for an empty side.
     Chain take() const { return m_chain.empty() ? Chain{makeZero()} : m_chain; }
     /// R := R op x, x the second operand (R - b, R + b, R * b, R / b, R ^ b).
-    void applyLeft(std::uint8_t code, const Chain& x) { m_chain = makeBinary(code, x, take()); }
+    void applyLeft(Operation op, const Chain& x) { m_chain = makeBinary(op, x, take()); }
     /// R := x op R, x the first operand (a - R, a / R).
-    void applyRight(std::uint8_t code, const Chain& x) { m_chain = makeBinary(code, take(), x); }
-    void applyUnary(std::uint8_t code) { m_chain = makeUnary(code, take()); }
+    void applyRight(Operation op, const Chain& x) { m_chain = makeBinary(op, take(), x); }
+    void applyUnary(Operation op) { m_chain = makeUnary(op, take()); }
     /// R := x; the constant 0 leaves the side empty.
     void set(Chain chain)
     {
@@ -95,14 +72,14 @@ Chain replacementFor(const Token& x, const Chain& solutionPostfix)
     Chain out = solutionPostfix;
     if (x.op == form::Imaginary) {
         out.push_back(makeImaginaryUnit());
-        out.push_back(makeBinaryToken('*'));
+        out.push_back(makeOperationToken(Operation::Multiply));
     } else if (x.op == form::Phasor) {
-        out.push_back(makeUnaryToken('C'));
+        out.push_back(makeOperationToken(Operation::Cos));
         out.insert(out.end(), solutionPostfix.begin(), solutionPostfix.end());
-        out.push_back(makeUnaryToken('S'));
+        out.push_back(makeOperationToken(Operation::Sin));
         out.push_back(makeImaginaryUnit());
-        out.push_back(makeBinaryToken('*'));
-        out.push_back(makeBinaryToken('+'));
+        out.push_back(makeOperationToken(Operation::Multiply));
+        out.push_back(makeOperationToken(Operation::Add));
     }
     return out;
 }
@@ -238,16 +215,17 @@ bool Elimination::solveByPeeling(const Chain& prefix, std::uint32_t v, Chain& so
             }
             // A variable in imaginary form pushes v·j: v = R / j.
             if (t.op == form::Imaginary && !r.isZero())
-                r.applyLeft('/', Chain{makeImaginaryUnit()});
+                r.applyLeft(Operation::Divide, Chain{makeImaginaryUnit()});
             solution = r.take();
             return true;
         case kind::Unary: {
-            const std::uint8_t inverse = inverseFunction(t.op);
-            if (inverse == 0) {
+            const OperationInfo* row = findUnaryOperation(t.op);
+            if (row == nullptr || !row->inverse) {
                 reportCannotEliminate(v);
                 return false;
             }
-            if (!(inverse == '-' && r.isZero()))
+            const Operation inverse = *row->inverse;
+            if (!(inverse == Operation::Negate && r.isZero()))
                 r.applyUnary(inverse);
             ++pos;
             continue;
@@ -260,40 +238,84 @@ bool Elimination::solveByPeeling(const Chain& prefix, std::uint32_t v, Chain& so
             const std::size_t aEnd = operandEnd(prefix, aBegin);
             const bool inA = contains(prefix, aBegin, aEnd, v);
             const Chain other = inA ? slice(prefix, bBegin, bEnd) : slice(prefix, aBegin, aEnd);
-            switch (t.op) {
-            case '+': // a + b = R: a = R - b, b = R - a
+            const OperationInfo* row = findBinaryOperation(t.op);
+            if (row == nullptr) {
+                reportCannotEliminate(v);
+                return false;
+            }
+            switch (row->operation) {
+            case Operation::Add: // a + b = R: a = R - b, b = R - a
                 if (r.isZero())
-                    r.set(makeUnary('-', other));
+                    r.set(makeUnary(Operation::Negate, other));
                 else
-                    r.applyLeft('-', other);
+                    r.applyLeft(Operation::Subtract, other);
                 break;
-            case '*': // a * b = R: a = R / b, b = R / a (0 stays 0)
+            case Operation::Multiply: // a * b = R: a = R / b, b = R / a (0 stays 0)
                 if (!r.isZero())
-                    r.applyLeft('/', other);
+                    r.applyLeft(Operation::Divide, other);
                 break;
-            case '-': // a - b = R: a = R + b, b = a - R
+            case Operation::Subtract: // a - b = R: a = R + b, b = a - R
                 if (r.isZero())
                     r.set(other);
                 else if (inA)
-                    r.applyLeft('+', other);
+                    r.applyLeft(Operation::Add, other);
                 else
-                    r.applyRight('-', other);
+                    r.applyRight(Operation::Subtract, other);
                 break;
-            case '/': // a / b = R: a = R * b, b = a / R
+            case Operation::Divide: // a / b = R: a = R * b, b = a / R
                 if (inA) {
                     if (!r.isZero())
-                        r.applyLeft('*', other);
+                        r.applyLeft(Operation::Multiply, other);
                 } else {
-                    r.applyRight('/', other);
+                    r.applyRight(Operation::Divide, other);
                 }
                 break;
-            case '^': // a ^ b = R: a = R ^ (1 / b), b = LN(R) / LN(a)
+            case Operation::Power: // a ^ b = R: a = R ^ (1 / b), b = LN(R) / LN(a)
                 if (inA)
-                    r.applyLeft('^', makeBinary('/', other, Chain{makeOne()}));
+                    r.applyLeft(Operation::Power,
+                                makeBinary(Operation::Divide, other, Chain{makeOne()}));
                 else
-                    r.set(makeBinary('/', makeUnary('L', other), makeUnary('L', r.take())));
+                    r.set(makeBinary(Operation::Divide, makeUnary(Operation::Ln, other),
+                                     makeUnary(Operation::Ln, r.take())));
                 break;
-            default:
+            // No other operation is undone by peeling.
+            case Operation::Less:
+            case Operation::Greater:
+            case Operation::Equal:
+            case Operation::Atan2:
+            case Operation::Gammp:
+            case Operation::If:
+            case Operation::Then:
+            case Operation::Derivative:
+            case Operation::Delay:
+            case Operation::Integral:
+            case Operation::Limit:
+            case Operation::Arg:
+            case Operation::Negate:
+            case Operation::Sin:
+            case Operation::Cos:
+            case Operation::Tan:
+            case Operation::Arcsin:
+            case Operation::Arccos:
+            case Operation::Arctan:
+            case Operation::Exp:
+            case Operation::Ln:
+            case Operation::Inv:
+            case Operation::Square:
+            case Operation::Sqrt:
+            case Operation::Abs:
+            case Operation::UnitStep:
+            case Operation::Real:
+            case Operation::Imag:
+            case Operation::Conjugate:
+            case Operation::Mag:
+            case Operation::Angle:
+            case Operation::Erf:
+            case Operation::BessJ0:
+            case Operation::BessJ1:
+            case Operation::BessY0:
+            case Operation::BessY1:
+            case Operation::Gammln:
                 reportCannotEliminate(v);
                 return false;
             }
@@ -328,7 +350,7 @@ bool Elimination::solveLinear(const Chain& prefix, std::uint32_t v, Chain& solut
         if (isVariable(t, v))
             t = makeZero();
     }
-    solution = makeBinary('/', slope, makeUnary('-', atZero));
+    solution = makeBinary(Operation::Divide, slope, makeUnary(Operation::Negate, atZero));
     return true;
 }
 
@@ -352,7 +374,8 @@ bool Elimination::substitute(int k)
     // The solution as a postfix operand, and the new equation k: v - solution.
     Chain solutionPostfix = toPostfix(solution);
     solutionPostfix.pop_back();
-    const Chain newK = toPostfix(makeBinary('-', solution, Chain{makeVariable(v)}));
+    const Chain newK =
+        toPostfix(makeBinary(Operation::Subtract, solution, Chain{makeVariable(v)}));
 
     // The equations that use v, and their sizes afterwards; checked before anything
     // changes, so that a refused step leaves the set as it was.

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "EquationSet.h"
+#include "Symbols.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,7 +16,7 @@ namespace varnel {
 class Reporter;
 
 /// Relation character of an elimination statement.
-constexpr std::uint8_t kEliminationRelation = 0x85;
+constexpr std::uint8_t kEliminationRelation = symbol::EliminationRelation;
 
 /// One object serves one elimination pass over a set; between its calls the set is
 /// changed only through it.
