@@ -8,6 +8,7 @@
 #include "varnel/Requests.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <utility>
@@ -103,15 +104,29 @@ void toAmplitudeAndPhase(std::vector<std::complex<double>>& values, bool degrees
     }
 }
 
-std::string formatTableNumber(double value)
+void appendTableNumber(std::string& text, double value)
 {
+    // std::to_chars rounds exactly as printf does and is several times faster, which
+    // matters for tables of tens of thousands of rows.
+    constexpr int kWidth = 15;
     const double a = std::fabs(value);
     char buffer[64];
+    std::to_chars_result r{};
     if ((a > 1e-5 && a < 1e5) || a <= TINY)
-        std::snprintf(buffer, sizeof buffer, "%15.7lf", value);
+        r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 7);
     else
-        std::snprintf(buffer, sizeof buffer, "%15.6le", value);
-    return buffer;
+        r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 6);
+    const auto length = static_cast<int>(r.ptr - buffer);
+    if (length < kWidth)
+        text.append(static_cast<std::size_t>(kWidth - length), ' ');
+    text.append(buffer, r.ptr);
+}
+
+std::string formatTableNumber(double value)
+{
+    std::string text;
+    appendTableNumber(text, value);
+    return text;
 }
 
 FourierAnalysis::FourierAnalysis(Reporter& reporter) : m_reporter(reporter) {}
@@ -230,14 +245,16 @@ std::string FourierAnalysis::tableText() const
     const int first = std::max(m_answers.firstHarmonic, 0);
     const int last = std::min(m_answers.lastHarmonic, n - 1);
     const double scale = 2.0 / static_cast<double>(n);
+    if (last >= first)
+        text.reserve(text.size() + static_cast<std::size_t>(last - first + 1) * 48);
     char buffer[32];
     for (int k = first; k <= last; ++k) {
         switch (m_answers.unit) {
         case FrequencyUnit::Frequency:
-            text += formatTableNumber(k * m_result.fundamental);
+            appendTableNumber(text, k * m_result.fundamental);
             break;
         case FrequencyUnit::AngularFrequency:
-            text += formatTableNumber(2.0 * kPi * k * m_result.fundamental);
+            appendTableNumber(text, 2.0 * kPi * k * m_result.fundamental);
             break;
         case FrequencyUnit::Sample:
             std::snprintf(buffer, sizeof buffer, "%6d", k);
@@ -246,9 +263,9 @@ std::string FourierAnalysis::tableText() const
         }
         const std::complex<double>& c = m_result.coefficients[static_cast<std::size_t>(k)];
         text += ' ';
-        text += formatTableNumber(scale * c.real());
+        appendTableNumber(text, scale * c.real());
         text += ' ';
-        text += formatTableNumber(m_result.amplitudePhase ? c.imag() : scale * c.imag());
+        appendTableNumber(text, m_result.amplitudePhase ? c.imag() : scale * c.imag());
         text += '\n';
     }
     return text;

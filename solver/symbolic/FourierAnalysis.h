@@ -74,6 +74,8 @@ void toAmplitudeAndPhase(std::vector<std::complex<double>>& values, bool degrees
 /// A value as the ".FFT" table writes it: the format of the result tables ("%15.7lf" for
 /// 1e-5 < |v| < 1e5 and for |v| <= 1e-50, "%15.6le" otherwise).
 std::string formatTableNumber(double value);
+/// Appends formatTableNumber(value) to `text`.
+void appendTableNumber(std::string& text, double value);
 
 /// One Fourier analysis, in the order the run needs: read the table, fill the request,
 /// analyse the host's answer, write the table.
