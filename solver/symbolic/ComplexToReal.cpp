@@ -218,15 +218,18 @@ private:
     Pair power(Pair base, double n)
     {
         const Pair x = rect(std::move(base));
-        Pair acc = x;
-        for (double k = 1.0; k < n; k += 1.0) {
-            acc = rectProduct(acc, x);
-            if (acc.a.size() > kPowerBudget || acc.b.size() > kPowerBudget) {
-                const Pair p = polar(x);
-                return polarPair(bin(Operation::Power, p.a, constant(n)), mul(p.b, constant(n)));
+        if (n - 1.0 <= static_cast<double>(kPowerBudget)) {
+            Pair acc = x;
+            bool fits = true;
+            for (int k = 1; k < static_cast<int>(n) && fits; ++k) {
+                acc = rectProduct(acc, x);
+                fits = acc.a.size() <= kPowerBudget && acc.b.size() <= kPowerBudget;
             }
+            if (fits)
+                return acc;
         }
-        return acc;
+        const Pair p = polar(x);
+        return polarPair(bin(Operation::Power, p.a, constant(n)), mul(p.b, constant(n)));
     }
 
     // ---- Tokens ---------------------------------------------------------------------

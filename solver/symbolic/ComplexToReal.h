@@ -50,7 +50,8 @@ public:
     /// would exceed this is refused with "Converted equation too long".
     static constexpr std::size_t kMaxPartLength = std::size_t{1} << 20;
     /// Most tokens the repeated rectangular product of an integer power may produce per
-    /// part; past it the power is taken in polar form (r^n, n*t), which has the same value.
+    /// part, and most products it may take; past either the power is taken in polar form
+    /// (r^n, n*t), which has the same value.
     static constexpr std::size_t kPowerBudget = std::size_t{1} << 12;
 
     ComplexToReal(EquationSet& set, Reporter& reporter);

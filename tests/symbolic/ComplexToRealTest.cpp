@@ -155,6 +155,7 @@ TEST(ComplexToReal, EveryRuleAgreesWithComplexArithmetic)
         {"first power", X ^ num(1)},
         {"power of a polar", E ^ num(4)},
         {"high power", (X * num(0.5)) ^ num(40)},
+        {"huge power of one", num(1) ^ num(1e15)},
         {"SQUARE", un('2', X)},
         {"negation", -X},
         {"negated polar", -E},
