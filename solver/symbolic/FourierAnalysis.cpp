@@ -284,4 +284,20 @@ bool FourierAnalysis::writeTable(const std::function<bool(std::string_view text)
     return true;
 }
 
+bool runFourierAnalysis(const std::string& tablePath, const FourierFlags& flags,
+                        const std::function<bool(FourierRequest& request)>& ask,
+                        const std::function<bool(std::string_view text)>& write, Reporter& reporter)
+{
+    FourierAnalysis analysis(reporter);
+    if (!analysis.readTable(tablePath))
+        return false;
+    FourierRequest request;
+    analysis.fillRequest(request);
+    request.samplesTo = request.sampleCount;
+    if (!ask(request))
+        return false;
+    return analysis.analyse(FourierAnswers::fromRequest(request), flags) &&
+           analysis.writeTable(write);
+}
+
 } // namespace varnel

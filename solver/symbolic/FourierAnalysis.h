@@ -128,4 +128,14 @@ private:
     FourierResult m_result;
 };
 
+/// The whole Fourier operation of the solver object: reads the table at `tablePath`, fills
+/// a request record and hands it to `ask` (which sends request code 0 and says whether the
+/// host answered 1), analyses the answer with `flags` and hands the ".FFT" text to `write`.
+/// False at the first step that fails (each reports its own fault, except a request the
+/// host did not answer, which ends the operation quietly).
+bool runFourierAnalysis(const std::string& tablePath, const FourierFlags& flags,
+                        const std::function<bool(FourierRequest& request)>& ask,
+                        const std::function<bool(std::string_view text)>& write,
+                        Reporter& reporter);
+
 } // namespace varnel

@@ -276,27 +276,39 @@ TEST(FourierAnalysis, FromATableFileThroughTheRequest)
     EXPECT_EQ(analysis.table().parameterName, "a");
     EXPECT_EQ(analysis.table().parameterColumn, 1);
 
-    FourierRequest request;
-    analysis.fillRequest(request);
-    ASSERT_EQ(request.nameCount, 4);
-    EXPECT_EQ(request.sampleCount, 8);
-    const std::vector<std::string> names(request.names, request.names + request.nameCount);
-    EXPECT_EQ(names, (std::vector<std::string>{"t", "a", "vr", "vi"}));
-
-    request.independentIndex = 0;
-    request.realIndex = 2;
-    request.imagIndex = 3;
-    request.axisUnit = 2;
-    request.samplesFrom = 1;
-    request.samplesTo = 1;
-    ASSERT_TRUE(analysis.analyse(FourierAnswers::fromRequest(request), {}));
+    // The whole operation: the request offers the four columns and the 8 samples.
+    std::vector<std::string> offered;
+    int sampleCount = 0;
+    const auto answer = [&](FourierRequest& request) {
+        offered.assign(request.names, request.names + request.nameCount);
+        sampleCount = request.sampleCount;
+        request.independentIndex = 0;
+        request.realIndex = 2;
+        request.imagIndex = 3;
+        request.axisUnit = 2;
+        request.samplesFrom = 1;
+        request.samplesTo = 1;
+        return true;
+    };
     std::string written;
-    ASSERT_TRUE(analysis.writeTable([&](std::string_view t) {
+    const auto write = [&](std::string_view t) {
         written = t;
         return true;
-    }));
+    };
+    ASSERT_TRUE(runFourierAnalysis((dir / "run.PRN").string(), {}, answer, write, reporter));
+    EXPECT_EQ(offered, (std::vector<std::string>{"t", "a", "vr", "vi"}));
+    EXPECT_EQ(sampleCount, 8);
     EXPECT_EQ(written.substr(0, 31), "n Amplitude Phase[rad]\n     1  ");
     EXPECT_NEAR(column(written, 1).at(0), 1.0, 1e-6);
+    EXPECT_EQ(host.log, "\nFFT found!");
+
+    // A request the host cancels ends the operation quietly, with nothing written.
+    host.clear();
+    written.clear();
+    EXPECT_FALSE(runFourierAnalysis((dir / "run.PRN").string(), {},
+                                    [](FourierRequest&) { return false; }, write, reporter));
+    EXPECT_EQ(written, "");
+    EXPECT_EQ(host.log, "");
 }
 
 struct BadTableCase {
