@@ -46,11 +46,6 @@ Complex wholePower(Complex z, int n, Reporter& reporter)
 
 } // namespace
 
-double modulus(Complex z)
-{
-    return std::hypot(z.real(), z.imag());
-}
-
 Complex normalised(Complex z)
 {
     return {plusZero(z.real()), plusZero(z.imag())};
@@ -61,36 +56,11 @@ double complexAngle(Complex z)
     return std::atan2(plusZero(z.imag()), z.real());
 }
 
-Complex clampModulus(Complex z)
-{
-    const double re = z.real();
-    const double im = z.imag();
-    if (std::fabs(re) > BIG || std::fabs(im) > BIG || re * re + im * im > BIG * BIG)
-        return kComplexBig;
-    return z;
-}
-
 Complex finiteOrBig(Complex z)
 {
     if (!std::isfinite(z.real()) || !std::isfinite(z.imag()))
         return kComplexBig;
     return clampModulus(z);
-}
-
-Complex complexAdd(Complex a, Complex b)
-{
-    return {guardedAdd(a.real(), b.real()), guardedAdd(a.imag(), b.imag())};
-}
-
-Complex complexSub(Complex a, Complex b)
-{
-    return {guardedSub(a.real(), b.real()), guardedSub(a.imag(), b.imag())};
-}
-
-Complex complexMul(Complex a, Complex b)
-{
-    return {guardedSub(guardedMul(a.real(), b.real()), guardedMul(a.imag(), b.imag())),
-            guardedAdd(guardedMul(a.real(), b.imag()), guardedMul(a.imag(), b.real()))};
 }
 
 Complex complexDiv(Complex a, Complex b)

@@ -7,6 +7,7 @@
 #include "EvalError.h"
 #include "GuardedMath.h"
 
+#include <cmath>
 #include <complex>
 
 namespace varnel {
@@ -19,9 +20,19 @@ using Complex = std::complex<double>;
 inline constexpr Complex kComplexBig{BIG, 0.0};
 
 /// |z| computed without overflow of the squares.
-double modulus(Complex z);
+inline double modulus(Complex z)
+{
+    return std::hypot(z.real(), z.imag());
+}
 /// BIG (imaginary part 0) when the modulus exceeds BIG, else z.
-Complex clampModulus(Complex z);
+inline Complex clampModulus(Complex z)
+{
+    const double re = z.real();
+    const double im = z.imag();
+    if (std::fabs(re) > BIG || std::fabs(im) > BIG || re * re + im * im > BIG * BIG)
+        return kComplexBig;
+    return z;
+}
 /// BIG when a part is not finite, else clampModulus(z).
 Complex finiteOrBig(Complex z);
 /// z with -0 parts made +0, so that branch cuts put the negative real axis on the upper
@@ -31,9 +42,19 @@ Complex normalised(Complex z);
 double complexAngle(Complex z);
 
 /// Part by part through the guarded real operations.
-Complex complexAdd(Complex a, Complex b);
-Complex complexSub(Complex a, Complex b);
-Complex complexMul(Complex a, Complex b);
+inline Complex complexAdd(Complex a, Complex b)
+{
+    return {guardedAdd(a.real(), b.real()), guardedAdd(a.imag(), b.imag())};
+}
+inline Complex complexSub(Complex a, Complex b)
+{
+    return {guardedSub(a.real(), b.real()), guardedSub(a.imag(), b.imag())};
+}
+inline Complex complexMul(Complex a, Complex b)
+{
+    return {guardedSub(guardedMul(a.real(), b.real()), guardedMul(a.imag(), b.imag())),
+            guardedAdd(guardedMul(a.real(), b.imag()), guardedMul(a.imag(), b.real()))};
+}
 /// The real division rules with moduli in place of magnitudes (UNDEFINED for an UNDEFINED
 /// part or 0/0, BIG for a tiny divisor or a huge dividend, 0 for a tiny dividend or a
 /// huge divisor); otherwise a scaled quotient, so that |b|^2 neither under- nor overflows.

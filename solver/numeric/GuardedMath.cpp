@@ -7,39 +7,6 @@
 
 namespace varnel {
 
-namespace {
-bool special(double a, double b, double& out)
-{
-    if (std::fabs(a) >= BIG || std::fabs(b) >= BIG) {
-        out = BIG;
-        return true;
-    }
-    if (a == UNDEFINED || b == UNDEFINED) {
-        out = UNDEFINED;
-        return true;
-    }
-    return false;
-}
-} // namespace
-
-double guardedAdd(double a, double b)
-{
-    double r;
-    return special(a, b, r) ? r : a + b;
-}
-
-double guardedSub(double a, double b)
-{
-    double r;
-    return special(a, b, r) ? r : a - b;
-}
-
-double guardedMul(double a, double b)
-{
-    double r;
-    return special(a, b, r) ? r : a * b;
-}
-
 double guardedDiv(double a, double b)
 {
     if (a == UNDEFINED || b == UNDEFINED)

@@ -4,6 +4,8 @@
 // the sparse elimination alike.
 #pragma once
 
+#include <cmath>
+
 namespace varnel {
 
 class Reporter;
@@ -16,11 +18,41 @@ constexpr double kExpLimit = 50.0;
 /// The value of PI as the equation language writes it (twelve significant digits).
 constexpr double kPi = 3.14159265359;
 
+namespace detail {
+/// BIG when either magnitude is at least BIG, else UNDEFINED when either operand is
+/// UNDEFINED; false (and `out` untouched) when neither applies.
+inline bool guardedSpecial(double a, double b, double& out)
+{
+    if (std::fabs(a) >= BIG || std::fabs(b) >= BIG) {
+        out = BIG;
+        return true;
+    }
+    if (a == UNDEFINED || b == UNDEFINED) {
+        out = UNDEFINED;
+        return true;
+    }
+    return false;
+}
+} // namespace detail
+
 /// BIG when either magnitude is at least BIG; UNDEFINED when either operand is
-/// UNDEFINED; else the plain result (BIG whatever the sign).
-double guardedAdd(double a, double b);
-double guardedSub(double a, double b);
-double guardedMul(double a, double b);
+/// UNDEFINED; else the plain result (BIG whatever the sign). Inline: the evaluator runs
+/// them for nearly every token.
+inline double guardedAdd(double a, double b)
+{
+    double r;
+    return detail::guardedSpecial(a, b, r) ? r : a + b;
+}
+inline double guardedSub(double a, double b)
+{
+    double r;
+    return detail::guardedSpecial(a, b, r) ? r : a - b;
+}
+inline double guardedMul(double a, double b)
+{
+    double r;
+    return detail::guardedSpecial(a, b, r) ? r : a * b;
+}
 /// UNDEFINED for an UNDEFINED operand or 0/0; BIG for |a| >= BIG or a / 0; 0 for
 /// 0 / b or a / BIG; else a / b.
 double guardedDiv(double a, double b);
