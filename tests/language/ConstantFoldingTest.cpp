@@ -5,6 +5,7 @@
 
 #include "Code.h"
 #include "Evaluator.h"
+#include "ExpressionBuilders.h"
 #include "GuardedMath.h"
 #include "Reporter.h"
 #include "TranscriptHost.h"
@@ -18,23 +19,9 @@
 #include <vector>
 
 using namespace varnel;
-using varnel::test::TranscriptHost;
+using namespace varnel::test;
 
 namespace {
-
-Token C(double v) { return makeConstant(v); }
-Token X(std::uint32_t k) { return makeVariable(k); }
-Token B(std::uint8_t code) { return makeBinaryToken(code); }
-Token U(std::uint8_t code) { return makeUnaryToken(code); }
-Token Form(std::uint8_t numberForm, double v) { return makeToken(kind::Constant, numberForm, 0, v); }
-Token End() { return makeToken(kind::End, ' ', 0, 0.0); }
-
-Chain postfix(std::initializer_list<Token> tokens)
-{
-    Chain c(tokens);
-    c.push_back(End());
-    return c;
-}
 
 /// A chain as text: constants as %g, x1 for variable 1, B+ / U- for operations, PI, void.
 std::string describe(const Chain& chain)

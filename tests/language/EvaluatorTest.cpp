@@ -3,6 +3,7 @@
 #include "Evaluator.h"
 
 #include "Code.h"
+#include "ExpressionBuilders.h"
 #include "GuardedMath.h"
 #include "Reporter.h"
 #include "TranscriptHost.h"
@@ -17,25 +18,10 @@
 #include <vector>
 
 using namespace varnel;
-using varnel::test::TranscriptHost;
+using namespace varnel::test;
 using Complex = std::complex<double>;
 
 namespace {
-
-Token C(double v) { return makeConstant(v); }
-Token X(std::uint32_t k) { return makeVariable(k); }
-Token Xj(std::uint32_t k) { return makeToken(kind::Variable, form::Imaginary, k, 0.0); }
-Token B(std::uint8_t code) { return makeBinaryToken(code); }
-Token U(std::uint8_t code) { return makeUnaryToken(code); }
-Token Form(std::uint8_t numberForm, double v) { return makeToken(kind::Constant, numberForm, 0, v); }
-
-/// A postfix chain: the tokens and the closing ";".
-Chain postfix(std::initializer_list<Token> tokens)
-{
-    Chain c(tokens);
-    c.push_back(makeToken(kind::End, ' ', 0, 0.0));
-    return c;
-}
 
 const std::vector<std::string> kEndedPrematurely{"\n", "Equation ended prematurely, syntax error ",
                                                  "\n", "Error ..."};

@@ -4,7 +4,7 @@
 #include "SpecialFunctions.h"
 #include "GuardedMath.h"
 #include "Reporter.h"
-#include "varnel/Platform.h"
+#include "TranscriptHost.h"
 
 #include <gtest/gtest.h>
 
@@ -17,26 +17,12 @@
 namespace varnel {
 namespace {
 
-std::vector<std::string> g_pieces;
-int g_beeps = 0;
-
-void capturePiece(char* text) { g_pieces.emplace_back(text); }
-void countBeep(unsigned) { ++g_beeps; }
+using test::TranscriptHost;
 
 class SpecialFunctionsTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        g_pieces.clear();
-        g_beeps = 0;
-        setLibraryOutputCallback(capturePiece);
-        setBeepHandler(countBeep);
-    }
-    void TearDown() override
-    {
-        setLibraryOutputCallback(nullptr);
-        setBeepHandler(nullptr);
-    }
+    /// Captures the messages and beeps of the functions.
+    TranscriptHost host;
     Reporter reporter;
 };
 
@@ -82,8 +68,8 @@ TEST_F(SpecialFunctionsTest, GammpMatchesClosedForms)
         for (double x : grid(0, 25, 0.125))
             EXPECT_NEAR(gammp(a, x, reporter), referenceP(a, x), 3e-7) << "a=" << a << " x=" << x;
     EXPECT_NEAR(gammp(1, 1, reporter), 1 - std::exp(-1.0), 3e-7 * (1 - std::exp(-1.0)));
-    EXPECT_TRUE(g_pieces.empty());
-    EXPECT_EQ(g_beeps, 0);
+    EXPECT_TRUE(host.pieces.empty());
+    EXPECT_EQ(host.beeps, 0);
 }
 
 TEST_F(SpecialFunctionsTest, ErfMatchesStdErf)
@@ -94,7 +80,7 @@ TEST_F(SpecialFunctionsTest, ErfMatchesStdErf)
     for (double x : {0.1, 0.7, 1.2, 1.3, 2.0, 4.0})
         EXPECT_EQ(erfFunction(-x, reporter), -erfFunction(x, reporter)) << "x=" << x;
     EXPECT_NEAR(erfFunction(3, reporter), 0.99998, 1e-5);
-    EXPECT_TRUE(g_pieces.empty());
+    EXPECT_TRUE(host.pieces.empty());
 }
 
 TEST_F(SpecialFunctionsTest, BesselMatchesStd)
@@ -140,7 +126,7 @@ TEST_F(SpecialFunctionsTest, ContinuousWhereTheFormsSwitch)
     const double erfSwitch = std::sqrt(1.5);
     EXPECT_NEAR(erfFunction(std::nextafter(erfSwitch, 0.0), reporter),
                 erfFunction(erfSwitch, reporter), 3e-7);
-    EXPECT_TRUE(g_pieces.empty());
+    EXPECT_TRUE(host.pieces.empty());
 }
 
 TEST_F(SpecialFunctionsTest, GammpReportsAndGoesOn)
@@ -161,11 +147,10 @@ TEST_F(SpecialFunctionsTest, GammpReportsAndGoesOn)
         {1000, 999, {"\n", kPrecision}, 1, -1},
     };
     for (const Case& c : cases) {
-        g_pieces.clear();
-        g_beeps = 0;
+        host.clear();
         const double p = gammp(c.a, c.x, reporter);
-        EXPECT_EQ(g_pieces, c.pieces) << "a=" << c.a << " x=" << c.x;
-        EXPECT_EQ(g_beeps, c.beeps) << "a=" << c.a << " x=" << c.x;
+        EXPECT_EQ(host.pieces, c.pieces) << "a=" << c.a << " x=" << c.x;
+        EXPECT_EQ(host.beeps, c.beeps) << "a=" << c.a << " x=" << c.x;
         if (c.expected >= 0) {
             EXPECT_EQ(p, c.expected) << "a=" << c.a << " x=" << c.x;
         }

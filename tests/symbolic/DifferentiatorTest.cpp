@@ -5,8 +5,9 @@
 
 #include "Code.h"
 #include "Evaluator.h"
+#include "ExpressionBuilders.h"
 #include "Reporter.h"
-#include "varnel/Platform.h"
+#include "TranscriptHost.h"
 
 #include <gtest/gtest.h>
 
@@ -23,72 +24,10 @@
 namespace varnel {
 namespace {
 
-// ---- Expressions in written form, kept as postfix chains without ";" --------------------
-
-struct Expr {
-    Chain code;
-};
-
-Expr var(std::uint32_t index, std::uint8_t numberForm = form::Real)
-{
-    return {{makeToken(kind::Variable, numberForm, index, 0.0)}};
-}
-Expr num(double value, std::uint8_t numberForm = form::Real)
-{
-    return {{makeToken(kind::Constant, numberForm, 0, value)}};
-}
-Expr bin(std::uint8_t code, const Expr& a, const Expr& b)
-{
-    Expr e = a;
-    e.code.insert(e.code.end(), b.code.begin(), b.code.end());
-    e.code.push_back(makeBinaryToken(code));
-    return e;
-}
-Expr un(std::uint8_t code, const Expr& a)
-{
-    Expr e = a;
-    e.code.push_back(makeUnaryToken(code));
-    return e;
-}
-Expr operator+(const Expr& a, const Expr& b) { return bin('+', a, b); }
-Expr operator-(const Expr& a, const Expr& b) { return bin('-', a, b); }
-Expr operator*(const Expr& a, const Expr& b) { return bin('*', a, b); }
-Expr operator/(const Expr& a, const Expr& b) { return bin('/', a, b); }
-Expr operator^(const Expr& a, const Expr& b) { return bin('^', a, b); }
-Expr operator-(const Expr& a) { return un('-', a); }
-/// IF c THEN a ELSE b as the parser lays it out: c, a, b, B"H", B"F".
-Expr ifThenElse(const Expr& c, const Expr& a, const Expr& b)
-{
-    return bin('F', c, bin('H', a, b));
-}
-
-Chain stored(const Expr& e)
-{
-    Chain c = e.code;
-    c.push_back(makeToken(kind::End, ' ', 0, 0.0));
-    return c;
-}
-
-// ---- Capture of what the library tells the user ------------------------------------------
-
-std::vector<std::string> g_pieces;
-int g_beeps = 0;
+using namespace test;
 
 class DifferentiatorTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        g_pieces.clear();
-        g_beeps = 0;
-        setLibraryOutputCallback([](char* text) { g_pieces.emplace_back(text); });
-        setBeepHandler([](unsigned) { ++g_beeps; });
-    }
-    void TearDown() override
-    {
-        setLibraryOutputCallback(nullptr);
-        setBeepHandler(nullptr);
-    }
-
     /// The unfolded derivative step on the whole expression, in prefix order.
     Chain derivativeStep(const Expr& e, std::uint32_t variable)
     {
@@ -99,6 +38,8 @@ protected:
         return out;
     }
 
+    /// Captures what the library tells the user.
+    TranscriptHost host;
     Reporter reporter;
     Differentiator differentiator{reporter};
 };
@@ -171,7 +112,7 @@ TEST_F(DifferentiatorTest, RulesEmitTheFullTextbookTree)
         SCOPED_TRACE(c.name);
         EXPECT_EQ(derivativeStep(c.input, c.variable), toPrefix(stored(c.expected)));
     }
-    EXPECT_TRUE(g_pieces.empty());
+    EXPECT_TRUE(host.pieces.empty());
     EXPECT_FALSE(differentiator.failed());
     EXPECT_FALSE(reporter.runError);
 }
@@ -236,14 +177,13 @@ TEST_F(DifferentiatorTest, FunctionsWithoutARuleAreRefusedByName)
     };
     for (const RefusalCase& c : cases) {
         SCOPED_TRACE(c.name);
-        g_pieces.clear();
-        g_beeps = 0;
+        host.clear();
         reporter.resetRun();
         Chain derivative;
         // Inside a sum, so that the rest of the derivative is still built around the 0.0.
         EXPECT_FALSE(differentiator.differentiate(stored(c.input + x), 1, derivative));
-        EXPECT_EQ(g_pieces, c.pieces);
-        EXPECT_EQ(g_beeps, 1);
+        EXPECT_EQ(host.pieces, c.pieces);
+        EXPECT_EQ(host.beeps, 1);
         EXPECT_TRUE(reporter.runError);
         EXPECT_TRUE(differentiator.failed());
         EXPECT_EQ(derivative, stored(num(0) + num(1)));
@@ -254,7 +194,7 @@ TEST_F(DifferentiatorTest, FunctionsUnderUAreNotVisited)
 {
     Chain derivative;
     EXPECT_TRUE(differentiator.differentiate(stored(un('U', un('m', var(1)))), 1, derivative));
-    EXPECT_TRUE(g_pieces.empty());
+    EXPECT_TRUE(host.pieces.empty());
 }
 
 TEST_F(DifferentiatorTest, AChainEndingTooEarlyIsAnIllegalCode)
@@ -267,7 +207,7 @@ TEST_F(DifferentiatorTest, AChainEndingTooEarlyIsAnIllegalCode)
     const std::vector<std::string> expected = {
         "\n", "Illegal Code \"", ";", " ", "\" in Function during Derivative", "\n", "\n",
         "Error ..."};
-    EXPECT_EQ(g_pieces, expected);
+    EXPECT_EQ(host.pieces, expected);
     // The output is still one complete expression.
     EXPECT_EQ(operandEnd(out, 0), out.size());
 }
@@ -296,7 +236,7 @@ TEST_F(DifferentiatorTest, NestingUpToTheBoundIsDifferentiated)
     Chain derivative;
     EXPECT_TRUE(differentiator.differentiate(stored(nested(Differentiator::kMaxDepth - 1)), 1,
                                              derivative));
-    EXPECT_TRUE(g_pieces.empty());
+    EXPECT_TRUE(host.pieces.empty());
 }
 
 TEST_F(DifferentiatorTest, DeeperNestingIsRefusedOnce)
@@ -309,12 +249,12 @@ TEST_F(DifferentiatorTest, DeeperNestingIsRefusedOnce)
                                                "Error ..."};
     for (int levels : {Differentiator::kMaxDepth, 100000}) {
         SCOPED_TRACE(levels);
-        g_pieces.clear();
+        host.pieces.clear();
         reporter.resetRun();
         const Expr deep = nested(levels);
         Chain derivative;
         EXPECT_FALSE(differentiator.differentiate(stored(deep * deep), 1, derivative));
-        EXPECT_EQ(g_pieces, expected);
+        EXPECT_EQ(host.pieces, expected);
         EXPECT_TRUE(reporter.runError);
     }
 }
@@ -447,7 +387,7 @@ TEST_F(DifferentiatorTest, EveryRuleAgreesWithCentralDifferences)
             }
         }
     }
-    EXPECT_TRUE(g_pieces.empty());
+    EXPECT_TRUE(host.pieces.empty());
 }
 
 TEST_F(DifferentiatorTest, ErfAndTheUpperLimitOfGammpHaveTheirExactDerivatives)
@@ -651,7 +591,7 @@ TEST_F(DifferentiatorTest, RandomNestedExpressionsAgreeWithCentralDifferences)
         }
     }
     RecordProperty("worstRandomError", scientific(worst));
-    EXPECT_TRUE(g_pieces.empty());
+    EXPECT_TRUE(host.pieces.empty());
 }
 
 TEST_F(DifferentiatorTest, AnOversizedDerivativeIsRefusedNotBuilt)
@@ -669,7 +609,7 @@ TEST_F(DifferentiatorTest, AnOversizedDerivativeIsRefusedNotBuilt)
     Chain derivative;
     EXPECT_FALSE(differentiator.differentiate(product, 1, derivative));
     EXPECT_TRUE(reporter.runError);
-    EXPECT_NE(std::find(g_pieces.begin(), g_pieces.end(), "Derivative Too Large"), g_pieces.end());
+    EXPECT_NE(std::find(host.pieces.begin(), host.pieces.end(), "Derivative Too Large"), host.pieces.end());
     EXPECT_LT(derivative.size(), 16u);
 }
 

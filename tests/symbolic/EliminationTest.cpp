@@ -6,6 +6,7 @@
 
 #include "EquationFile.h"
 #include "Evaluator.h"
+#include "ExpressionBuilders.h"
 #include "GuardedMath.h"
 #include "Reporter.h"
 #include "TextFile.h"
@@ -22,44 +23,7 @@
 namespace varnel {
 namespace {
 
-using test::TranscriptHost;
-
-// ---- Written-form expressions, kept as postfix chains without ";" ------------------------
-
-struct Expr {
-    Chain code;
-};
-Expr var(std::uint32_t index, std::uint8_t numberForm = form::Real)
-{
-    return {{makeToken(kind::Variable, numberForm, index, 0.0)}};
-}
-Expr num(double value) { return {{makeConstant(value)}}; }
-Expr bin(std::uint8_t code, const Expr& a, const Expr& b)
-{
-    Expr e = a;
-    e.code.insert(e.code.end(), b.code.begin(), b.code.end());
-    e.code.push_back(makeBinaryToken(code));
-    return e;
-}
-Expr un(std::uint8_t code, const Expr& a)
-{
-    Expr e = a;
-    e.code.push_back(makeUnaryToken(code));
-    return e;
-}
-Expr operator+(const Expr& a, const Expr& b) { return bin('+', a, b); }
-Expr operator-(const Expr& a, const Expr& b) { return bin('-', a, b); }
-Expr operator*(const Expr& a, const Expr& b) { return bin('*', a, b); }
-Expr operator/(const Expr& a, const Expr& b) { return bin('/', a, b); }
-Expr operator^(const Expr& a, const Expr& b) { return bin('^', a, b); }
-Expr operator-(const Expr& a) { return un('-', a); }
-
-Chain stored(const Expr& e)
-{
-    Chain c = e.code;
-    c.push_back(makeToken(kind::End, ' ', 0, 0.0));
-    return c;
-}
+using namespace test;
 
 /// L relation R as the parser stores it (L, R, B"-", ";"), with an optional 0xA2 mark.
 Equation statement(const Expr& left, std::uint8_t relation, const Expr& right,
