@@ -5,6 +5,7 @@
 #include "ComplexToReal.h"
 
 #include "Evaluator.h"
+#include "ExpressionBuilders.h"
 #include "Reporter.h"
 #include "Symbols.h"
 #include "TranscriptHost.h"
@@ -21,78 +22,23 @@ namespace {
 
 using test::TranscriptHost;
 
-// ---- Written-form expressions, kept as postfix chains without ";" ------------------------
+using test::bin;
+using test::Expr;
+using test::ifThenElse;
+using test::num;
+using test::stored;
+using test::un;
+using test::var;
+using test::operator+;
+using test::operator-;
+using test::operator*;
+using test::operator/;
+using test::operator^;
 
-struct Expr {
-    Chain code;
-};
-Expr var(std::uint32_t index)
-{
-    return {{makeVariable(index)}};
-}
-Expr num(double value, std::uint8_t numberForm = form::Real)
-{
-    return {{makeToken(kind::Constant, numberForm, 0, value)}};
-}
-Expr bin(std::uint8_t code, const Expr& a, const Expr& b)
-{
-    Expr e = a;
-    e.code.insert(e.code.end(), b.code.begin(), b.code.end());
-    e.code.push_back(makeBinaryToken(code));
-    return e;
-}
-Expr un(std::uint8_t code, const Expr& a)
-{
-    Expr e = a;
-    e.code.push_back(makeUnaryToken(code));
-    return e;
-}
-Expr operator+(const Expr& a, const Expr& b)
-{
-    return bin('+', a, b);
-}
-Expr operator-(const Expr& a, const Expr& b)
-{
-    return bin('-', a, b);
-}
-Expr operator*(const Expr& a, const Expr& b)
-{
-    return bin('*', a, b);
-}
-Expr operator/(const Expr& a, const Expr& b)
-{
-    return bin('/', a, b);
-}
-Expr operator^(const Expr& a, const Expr& b)
-{
-    return bin('^', a, b);
-}
-Expr operator-(const Expr& a)
-{
-    return un('-', a);
-}
 /// r@t as the parser compiles it: r*(COS t + SIN t*j).
 Expr at(const Expr& r, const Expr& t)
 {
     return r * (un('C', t) + un('S', t) * num(1.0, form::Imaginary));
-}
-
-/// IF c THEN a ELSE b: c, a, b, B"H", B"F".
-Expr ifThenElse(const Expr& c, const Expr& a, const Expr& b)
-{
-    Expr e = c;
-    e.code.insert(e.code.end(), a.code.begin(), a.code.end());
-    e.code.insert(e.code.end(), b.code.begin(), b.code.end());
-    e.code.push_back(makeBinaryToken('H'));
-    e.code.push_back(makeBinaryToken('F'));
-    return e;
-}
-
-Chain stored(const Expr& e)
-{
-    Chain c = e.code;
-    c.push_back(makeToken(kind::End, ' ', 0, 0.0));
-    return c;
 }
 
 // Variables: x and y complex, p real (its name holds the polar mark).
