@@ -213,6 +213,12 @@ TEST(FourierAnalysis, FrequencyUnits)
         EXPECT_EQ(k[i], static_cast<double>(i));
     }
     EXPECT_EQ(column(text[0], 1), column(text[1], 1)); // the same amplitudes
+    // The table reads back as a result table, as the graph view takes it.
+    ResultTableData back;
+    TableReadError error;
+    ASSERT_TRUE(parseResultTable(text[1], back, error));
+    EXPECT_EQ(back.columns, (std::vector<std::string>{"[rad/s]", "Amplitude", "Phase[rad]"}));
+    EXPECT_EQ(back.rowCount(), 64);
     char row[16];
     std::snprintf(row, sizeof row, "%6d ", 7);
     EXPECT_NE(text[2].find(std::string("\n") + row), std::string::npos);
