@@ -298,6 +298,28 @@ TEST(EquationPrinter, BrokenChainsEndPrematurely)
     EXPECT_EQ(host.pieces[0], "Equation Ended Prematurely");
 }
 
+TEST(EquationPrinter, DeepChainsPrintWithoutRecursion)
+{
+    constexpr int kDepth = 100000;
+    Chain leftDeep{X(1)}, rightDeep{X(1)}, negations{X(1)};
+    for (int k = 0; k < kDepth; ++k) {
+        leftDeep.push_back(X(2));
+        leftDeep.push_back(B('-'));
+        rightDeep.insert(rightDeep.begin(), X(2));
+        negations.push_back(U('-'));
+    }
+    rightDeep.insert(rightDeep.end(), kDepth, B('*'));
+    const std::string left = printedChain(leftDeep);
+    EXPECT_EQ(left.size(), 1u + 2u * kDepth);
+    EXPECT_EQ(left.substr(0, 6), "x-y-y-");
+    const std::string right = printedChain(rightDeep);
+    EXPECT_EQ(right.size(), 1u + 2u * kDepth);
+    EXPECT_EQ(right.substr(right.size() - 4), "*y*x");
+    const std::string negated = printedChain(negations);
+    EXPECT_EQ(negated.size(), 1u + 3u * kDepth - 2u);
+    EXPECT_EQ(negated.substr(0, 6), "-(-(-(");
+}
+
 // ---- Line breaking ----------------------------------------------------------------------
 
 std::vector<std::string> linesOf(const std::string& text)
