@@ -1,6 +1,6 @@
 // Printing of expressions and equations. An expression is printed without recursion: one
 // pass finds where every operand ends, then a stack of pending pieces writes operands and
-// operators left to right, with parentheses where the two tables ask for them.
+// operators left to right, with parentheses where the operation table asks for them.
 #include "EquationPrinter.h"
 
 #include "GuardedMath.h"
@@ -21,41 +21,6 @@ constexpr std::string_view kEndedPrematurely = "Equation Ended Prematurely";
 
 /// The lexer reads a number followed by the degree sign as value * kPi * this.
 constexpr double kDegreesToRadians = kPi * 0.005555555555555556;
-
-/// Whether an operand of class `operand` is parenthesized as the left (first) or right
-/// (second) operand of an operator of class `op` (rows 0..5, columns 0..10).
-using ParenthesisTable = std::array<std::array<bool, 11>, 6>;
-
-constexpr ParenthesisTable makeTable(bool right)
-{
-    using namespace precedence;
-    ParenthesisTable t{};
-    const auto mark = [&t](std::uint8_t op, std::initializer_list<std::uint8_t> operands) {
-        for (const std::uint8_t k : operands)
-            t[op][k] = true;
-    };
-    if (right) {
-        mark(Add, {Negation, NegativeConstant});
-        mark(Subtract, {Add, Subtract, Negation, NegativeConstant});
-        mark(Multiply, {Add, Subtract, Negation, NegativeConstant});
-        mark(Divide, {Add, Subtract, Multiply, Divide, Negation, NegativeConstant});
-    } else {
-        mark(Multiply, {Add, Subtract, Negation, NegativeConstant});
-        mark(Divide, {Add, Subtract, Negation, NegativeConstant});
-    }
-    mark(Power, {Add, Subtract, Multiply, Divide, Power, Negation, NegativeConstant});
-    return t;
-}
-
-constexpr ParenthesisTable kLeftParentheses = makeTable(false);
-constexpr ParenthesisTable kRightParentheses = makeTable(true);
-
-/// The argument of a negation is parenthesized when it is one of these.
-constexpr bool negationArgumentNeedsParentheses(std::uint8_t k)
-{
-    using namespace precedence;
-    return k == Add || k == Subtract || k == Negation || k == NegativeConstant;
-}
 
 /// Every byte as a one-character string, for operators without a table row.
 constexpr std::array<char, 256> makeBytes()
@@ -305,7 +270,7 @@ void EquationPrinter::appendExpression(const Chain& prefix, std::size_t start, s
             const std::size_t argument = i + 1;
             const OperationInfo* row = findUnaryOperation(t.op);
             if (row != nullptr && row->notation == Notation::Prefix) {
-                operand(argument, negationArgumentNeedsParentheses(classOf(prefix[argument])));
+                operand(argument, contains(row->parenthesizedRight, classOf(prefix[argument])));
                 piece(row->spelling);
                 break;
             }
@@ -331,9 +296,9 @@ void EquationPrinter::appendExpression(const Chain& prefix, std::size_t start, s
             switch (row->notation) {
             case Notation::Infix:
                 if (row->precedence <= precedence::Power) {
-                    operand(second, kRightParentheses[row->precedence][classOf(prefix[second])]);
+                    operand(second, contains(row->parenthesizedRight, classOf(prefix[second])));
                     piece(row->spelling);
-                    operand(first, kLeftParentheses[row->precedence][classOf(prefix[first])]);
+                    operand(first, contains(row->parenthesizedLeft, classOf(prefix[first])));
                 } else {
                     // A relation binds loosest of all: as an operand, and at the top of a
                     // statement, it stands in parentheses of its own.

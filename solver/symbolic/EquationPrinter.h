@@ -18,23 +18,6 @@ namespace varnel {
 class LineWriter;
 class Reporter;
 
-/// Precedence classes of printed expressions: the operator classes of the operation table
-/// (0 +, 1 -, 2 *, 3 /, 4 ^, 5 any other binary token, 6 negation, 7 any other function)
-/// and the classes of operands.
-namespace precedence {
-constexpr std::uint8_t Add = 0;
-constexpr std::uint8_t Subtract = 1;
-constexpr std::uint8_t Multiply = 2;
-constexpr std::uint8_t Divide = 3;
-constexpr std::uint8_t Power = 4;
-constexpr std::uint8_t OtherBinary = 5;
-constexpr std::uint8_t Negation = 6;
-constexpr std::uint8_t Function = 7;
-constexpr std::uint8_t Variable = 8;
-constexpr std::uint8_t Constant = 9;          // a constant >= 0
-constexpr std::uint8_t NegativeConstant = 10; // a constant < 0
-} // namespace precedence
-
 /// `value` in the result table's number format without its field padding: "%.7f" for
 /// 1e-5 < |v| < 1e5 and for |v| <= 1e-50, "%.6e" otherwise. Negative zero prints as zero,
 /// infinities as +-BIG and NaN as UNDEFINED, so that the text always reads back as a number.
@@ -53,13 +36,14 @@ public:
     EquationPrinter(const VariableTable& variables, Reporter& reporter);
 
     /// Appends the text of the expression that starts at prefix[pos] to `text`, sets
-    /// `precedence` to its class and advances `pos` past it. An expression whose operands
+    /// `precedenceClass` to its class (the operation table's precedence classes 0..10) and
+    /// advances `pos` past it. An expression whose operands
     /// run past the end of the chain (or a token that is neither an operand nor an
     /// operation, or a variable outside the table) and a run whose error flag is already
     /// set give "Equation Ended Prematurely" and the error routine; false then, and
     /// `text` and `pos` are left as they were.
     bool printExpression(const Chain& prefix, std::size_t& pos, std::string& text,
-                         std::uint8_t& precedence);
+                         std::uint8_t& precedenceClass);
     /// The text of the whole prefix chain as one expression; "" (after the report of
     /// printExpression) when it fails or tokens are left over.
     bool printExpression(const Chain& prefix, std::string& text);

@@ -301,13 +301,13 @@ TEST(EquationPrinter, BrokenChainsEndPrematurely)
 TEST(EquationPrinter, DeepChainsPrintWithoutRecursion)
 {
     constexpr int kDepth = 100000;
-    Chain leftDeep{X(1)}, rightDeep{X(1)}, negations{X(1)};
+    Chain leftDeep{X(1)}, rightDeep(kDepth, X(2)), negations{X(1)};
     for (int k = 0; k < kDepth; ++k) {
         leftDeep.push_back(X(2));
         leftDeep.push_back(B('-'));
-        rightDeep.insert(rightDeep.begin(), X(2));
         negations.push_back(U('-'));
     }
+    rightDeep.push_back(X(1));
     rightDeep.insert(rightDeep.end(), kDepth, B('*'));
     const std::string left = printedChain(leftDeep);
     EXPECT_EQ(left.size(), 1u + 2u * kDepth);
