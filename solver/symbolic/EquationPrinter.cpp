@@ -10,8 +10,8 @@
 #include "Symbols.h"
 
 #include <array>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace varnel {
 
@@ -72,10 +72,14 @@ void appendNumber(std::string& text, double value)
     if (value == 0.0)
         value = 0.0; // no "-0.0000000"
     const double a = std::fabs(value);
+    // to_chars with a precision writes what printf writes with it ("%.7f", "%.6e").
     char buffer[64];
     const bool fixed = (a > 1e-5 && a < 1e5) || a <= TINY;
-    const int n = std::snprintf(buffer, sizeof buffer, fixed ? "%.7f" : "%.6e", value);
-    text.append(buffer, static_cast<std::size_t>(n));
+    const auto result =
+        fixed ? std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 7)
+              : std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific,
+                              6);
+    text.append(buffer, result.ptr);
 }
 
 void appendConstant(std::string& text, const Token& t)
@@ -226,10 +230,15 @@ bool EquationPrinter::printExpression(const Chain& prefix, std::string& text)
 void EquationPrinter::appendExpression(const Chain& prefix, std::size_t start, std::string& text)
 {
     // Pieces are pushed in reverse: the last pushed is written first.
-    m_steps.clear();
-    m_steps.push_back({start, {}});
-    const auto piece = [this](std::string_view s) { m_steps.push_back({kBroken, s}); };
-    const auto node = [this](std::size_t i) { m_steps.push_back({i, {}}); };
+    // A node puts at most seven steps on the stack; room for them is made before each.
+    constexpr std::size_t kMostPerNode = 7;
+    if (m_steps.size() < 64)
+        m_steps.resize(64);
+    Step* steps = m_steps.data();
+    std::size_t top = 0;
+    steps[top++] = {start, {}};
+    const auto piece = [&](std::string_view s) { steps[top++] = {kBroken, s}; };
+    const auto node = [&](std::size_t i) { steps[top++] = {i, {}}; };
     const auto operand = [&](std::size_t i, bool parenthesized) {
         if (parenthesized)
             piece(")");
@@ -238,9 +247,12 @@ void EquationPrinter::appendExpression(const Chain& prefix, std::size_t start, s
             piece("(");
     };
 
-    while (!m_steps.empty()) {
-        const Step step = m_steps.back();
-        m_steps.pop_back();
+    while (top > 0) {
+        const Step step = steps[--top];
+        if (top + kMostPerNode > m_steps.size()) {
+            m_steps.resize(2 * m_steps.size());
+            steps = m_steps.data();
+        }
         if (step.node == kBroken) {
             text += step.text;
             continue;

@@ -66,34 +66,42 @@ void LineWriter::count(char c)
         ++m_column;
 }
 
-void LineWriter::put(char c, bool breakable)
+bool LineWriter::breaksAfter(char c) const
 {
-    m_afterCarriageReturn = false;
-    m_out.push_back(c);
-    count(c);
-    if (!breakable)
-        return;
-    if (m_column >= kHardColumn || (m_column > kOperatorColumn && breaksAtOperator(c)) ||
-        (m_column > kSoftColumn && breaksSoft(c)))
-        newLine();
+    return m_column >= kHardColumn || (m_column > kOperatorColumn && breaksAtOperator(c)) ||
+           (m_column > kSoftColumn && breaksSoft(c));
 }
 
 void LineWriter::writePrinted(std::string_view text)
 {
+    // Text is appended in runs; a run ends where a line breaks.
+    m_afterCarriageReturn = false;
+    std::size_t done = 0;
+    const auto breakAt = [&](std::size_t end) {
+        m_out.append(text.data() + done, end - done);
+        done = end;
+        newLine();
+    };
     std::size_t i = 0;
     while (i < text.size()) {
         const std::size_t length = atomLength(text, i);
         if (length == 0) {
-            put(text[i], true);
-            ++i;
+            const char c = text[i++];
+            count(c);
+            if (breaksAfter(c))
+                breakAt(i);
             continue;
         }
-        if (m_column > 0 && m_column + static_cast<int>(length) > kHardColumn)
-            newLine();
-        for (std::size_t k = 0; k < length; ++k)
-            put(text[i + k], k + 1 == length);
+        if (!m_inComment) {
+            if (m_column > 0 && m_column + static_cast<int>(length) > kHardColumn)
+                breakAt(i);
+            m_column += static_cast<int>(length);
+        }
         i += length;
+        if (m_column >= kHardColumn)
+            breakAt(i);
     }
+    m_out.append(text.data() + done, text.size() - done);
 }
 
 void LineWriter::copy(std::string_view text)

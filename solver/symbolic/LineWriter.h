@@ -40,8 +40,8 @@ public:
     bool atLineStart() const { return m_out.empty() || m_out.back() == '\n'; }
 
 private:
-    /// One character of printed text; `breakable` is false inside a name or a number.
-    void put(char c, bool breakable);
+    /// True when a printed line breaks after `c`, given the column it ends.
+    bool breaksAfter(char c) const;
     /// Counts a character written outside a comment.
     void count(char c);
 
