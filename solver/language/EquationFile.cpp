@@ -10,6 +10,7 @@
 #include "Parser.h"
 #include "Reporter.h"
 #include "SourceMap.h"
+#include "Symbols.h"
 #include "TextFile.h"
 
 #include <algorithm>
@@ -27,7 +28,8 @@ constexpr std::size_t kFirstLineLimit = 1255;     // characters of the options l
 /// signs that scale a number or prefix a factor.
 bool isTokenChar(unsigned char c)
 {
-    return isWordChar(c) || isDigitChar(c) || c == '.' || c == 0xB0 || c == 0xDF;
+    return isWordChar(c) || isDigitChar(c) || c == '.' || c == symbol::Degree ||
+           c == symbol::ImaginaryUnit;
 }
 
 /// True when a break before `line[i]` would fall inside a name or a number: between two
