@@ -20,7 +20,7 @@ bool produceJacobian(SymbolicOperations& operations)
         operations.reportListingNeeded();
         return false;
     }
-    return runWithListing(operations, "SJ");
+    return runWithListing(operations, [&] { return operations.exportJacobian(true); });
 }
 
 } // namespace
@@ -68,7 +68,7 @@ bool optimizationMode(ModeRun& run)
     if (!readAndCompile(run))
         return false;
     SymbolicOperations operations(run.context);
-    if (!runWithListing(operations, "SJ"))
+    if (!runWithListing(operations, [&] { return operations.exportJacobian(true); }))
         return false;
     return solveProducedFile(run, operations.productPath("SJC"));
 }

@@ -9,11 +9,8 @@
 
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
-#include <system_error>
 
 namespace varnel {
 
@@ -54,38 +51,6 @@ void splitOptionsLine(const std::string& text, std::string& optionsLine, std::st
 
 } // namespace
 
-bool writeFileAtomically(const std::string& path, const std::string& text)
-{
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    if (fs::is_directory(path, ec))
-        return false;
-    const fs::path target(path);
-    fs::path temporary = target;
-    temporary += ".part";
-    for (int n = 0; fs::exists(temporary, ec) && n < 100; ++n) {
-        temporary = target;
-        temporary += ".part" + std::to_string(n);
-    }
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.close();
-        if (!out) {
-            fs::remove(temporary, ec);
-            return false;
-        }
-    }
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        fs::remove(temporary, ec);
-        return false;
-    }
-    return true;
-}
-
 SymbolicOperations::SymbolicOperations(RunContext& context)
     : m_context(context), m_differentiator(context.reporter)
 {
@@ -101,8 +66,15 @@ std::string SymbolicOperations::productPath(std::string_view extension) const
 
 bool SymbolicOperations::writeProduct(const std::string& path, const std::string& text)
 {
-    if (writeFileAtomically(path, text))
-        return true;
+    // A product replaces its file only when every byte reached the disk.
+    TextFile& file = m_context.stream(Stream::Export);
+    file.suppressMessages = true;
+    if (file.openProduct(path)) {
+        file.writeString(text);
+        file.close();
+        if (file.result() == 0)
+            return true;
+    }
     Reporter& reporter = m_context.reporter;
     reporter.send("\n");
     reporter.send("Unable to open file for output");
@@ -182,7 +154,7 @@ bool SymbolicOperations::listingNeeded() const
     return m_context.settings.jacobianMethod != jacobian::Symbolic || !m_listingComplete;
 }
 
-OperationResult SymbolicOperations::exportJacobian()
+OperationResult SymbolicOperations::exportJacobian(bool withStartingValues)
 {
     if (listingNeeded())
         return OperationResult::ListingNeeded;
@@ -231,6 +203,8 @@ OperationResult SymbolicOperations::exportJacobian()
         lines.writePrinted(";");
         lines.newLine();
     }
+    if (withStartingValues)
+        printer.printInitialValues(lines);
     if (!writeProduct(path, out))
         return OperationResult::Failed;
     reporter.send("\n");
@@ -302,7 +276,7 @@ OperationResult SymbolicOperations::exportLinear(bool symbolic, bool withResidua
                     reporter.raiseError();
                     return OperationResult::Failed;
                 }
-                if (!(value < 0.0) && !first)
+                if (!(value < 0.0))
                     term = "+";
                 term += printedNumber(value);
             }
@@ -362,7 +336,7 @@ OperationResult SymbolicOperations::exportTransposed()
                 out += '\n';
                 line.clear();
             }
-            if (!(value < 0.0) && !first)
+            if (!(value < 0.0))
                 line += '+';
             line += printedNumber(value);
             line += '*';
@@ -426,9 +400,15 @@ OperationResult SymbolicOperations::save(bool withInitialValues)
 
 bool runWithListing(SymbolicOperations& operations, std::string_view name)
 {
-    OperationResult result = operations.run(name);
+    return runWithListing(operations, [&] { return operations.run(name); });
+}
+
+bool runWithListing(SymbolicOperations& operations,
+                    const std::function<OperationResult()>& operation)
+{
+    OperationResult result = operation();
     if (result == OperationResult::ListingNeeded && operations.writeListing())
-        result = operations.run(name);
+        result = operation();
     if (result == OperationResult::ListingNeeded)
         operations.reportListingNeeded();
     return result == OperationResult::Done;

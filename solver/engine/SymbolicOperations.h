@@ -8,6 +8,7 @@
 #include "JacobianListing.h"
 #include "RunContext.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,7 +40,9 @@ public:
 
     /// "SJ": the symbolic Jacobian file. Every term d(eqn i)/d(v) becomes an equation of
     /// the file, labelled by a comment; the original equations stand in the opening comment.
-    OperationResult exportJacobian();
+    /// `withStartingValues` ends the file with the current values as starting values, so
+    /// that solving it starts where the user's starting values put the run.
+    OperationResult exportJacobian(bool withStartingValues = false);
     /// "SL": the equations linearized at the current values, one per equation, terms
     /// coefficient*(0xE4 name) broken into lines once a line passes 60 characters.
     OperationResult exportLinearized();
@@ -76,9 +79,8 @@ private:
 /// The part of the run driver around an operation: runs it; when it needs the listing,
 /// writes the listing and, when that is complete, runs it once more. True when done.
 bool runWithListing(SymbolicOperations& operations, std::string_view name);
-
-/// Writes `text` to `path` through a temporary file in the same folder, renamed over
-/// `path` when complete. False (nothing at `path` changed) on any failure.
-bool writeFileAtomically(const std::string& path, const std::string& text);
+/// The same for an operation called directly.
+bool runWithListing(SymbolicOperations& operations,
+                    const std::function<OperationResult()>& operation);
 
 } // namespace varnel
