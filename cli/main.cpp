@@ -17,6 +17,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -26,17 +27,40 @@ constexpr const char* kModeHelp = R"(Modes (the first character selects what the
   US    solve once per line of the attached list file (--list)
   DDIT  differential equations, trapezoidal rule   DDIB  backward Euler
   DDDT  integral equations
-  O     unconstrained optimization                 KFK   constrained optimization
+  O     unconstrained optimization: the gradient of FILE's objective written to .SJC
+        and solved (its stationary point)          KFK   constrained optimization
   ALR   estimation and regression (needs --list)
-  ASJ   symbolic Jacobian   ASL  linearized equations   ASS  symbolic linearized equations
-  AFS   simplification      AFC  complex form           E    symbolic elimination
+  ASJ   write the symbolic Jacobian to .SJC: one equation per term d(eqn i)/d(v)
+  ASL   write the equations linearized at the starting values to .SJC
+  ASS   as ASL, the coefficients as derivative expressions
+  ASR   as ASS with each equation's residual added (the Newton step)
+  AST   write the transposed linearization (one equation per variable) to .SJC
+  AFS   simplify every equation and save the set to .SJC
+  AFC   complex form
+  A..R  (third letter R) the operation, then its symbolic Jacobian solved
+  E     eliminate by substitution, save the set with its starting values to .SJC
+  R     simplify the equations and save them to .SJC
   G     graph generation (answer with --graph-x)
   W0    Fourier analysis of the run's result table   W1  of the file given by --fft-file
   F     read the options line only
 
 After a successful S or US run every variable follows as a line name=value, the value
 in the shortest form that reads back as exactly the same double (for example 3e-20,
-0.1, 1.4142135623730951).)";
+0.1, 1.4142135623730951). A successful O or A..R run prints the solution of the .SJC
+equations the same way. After a successful A, E, O or R run the path of the .SJC file
+written follows on a line of its own (--no-solution silences both).)";
+
+/// The equation file written by the symbolic modes: the path up to the last "." of the
+/// file's name, plus ".SJC"; "" for the other modes.
+std::string symbolicProduct(const std::string& mode, const std::string& file)
+{
+    if (mode.empty() || std::string_view("AEOR").find(mode[0]) == std::string_view::npos)
+        return "";
+    const std::size_t slash = file.find_last_of('/');
+    const std::size_t dot = file.find_last_of('.');
+    const bool extension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    return (extension ? file.substr(0, dot) : file) + ".SJC";
+}
 
 void onInterrupt(int) { varnel::requestInterrupt(); }
 
@@ -217,10 +241,15 @@ int main(int argc, char** argv)
     pathBuffer.push_back('\0');
     const bool ok = solver->solve(pathBuffer.data(), mode.c_str());
 
-    if (ok && printSolution && (mode == "S" || mode == "US")) {
+    const bool solves = mode == "S" || mode == "US" || mode == "O" ||
+                        (mode.size() > 2 && mode[0] == 'A' && mode[2] == 'R');
+    if (ok && printSolution && solves) {
         for (int i = 0; i < solver->variableCount(); ++i)
             std::printf("%s\n", solutionLine(solver->variableName(i), solver->variableValue(i)).c_str());
     }
+    const std::string product = symbolicProduct(mode, file);
+    if (ok && printSolution && !product.empty())
+        std::printf("%s\n", product.c_str());
     std::fflush(stdout);
     return ok ? 0 : 1;
 }

@@ -39,7 +39,9 @@ bool symbolicMode(ModeRun& run)
         return false;
     const std::string name = run.mode.substr(1);
     SymbolicOperations operations(run.context);
-    if (name.size() < 2 || name[1] != 'R')
+    // "SR" is the export of that name (the second symbolic linearization), not an
+    // operation followed by a solution.
+    if (name.size() < 2 || name[1] != 'R' || name[0] == 'S')
         return runWithListing(operations, name);
 
     // Third letter "R": the operation, then the symbolic Jacobian of what it left, solved.

@@ -10,7 +10,8 @@ namespace varnel {
 
 /// "A" + operation name: read, compile, run the operation; when it needs the Jacobian
 /// listing, write it and run the operation again. A third letter "R" then produces the
-/// symbolic Jacobian ("SJ") and solves its equations from the ".SJC" file.
+/// symbolic Jacobian ("SJ") and solves its equations from the ".SJC" file; "ASR" is the
+/// export "SR" alone.
 bool symbolicMode(ModeRun& run);
 /// "E": read, compile, eliminate by substitution and save the set with its starting
 /// values to ".SJC"; "\n" and "Elimination DONE!" on success.
