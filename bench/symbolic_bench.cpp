@@ -51,6 +51,7 @@ int main()
             out << powerBalance(i, false) << powerBalance(i, true);
     }
     double best = 1e9;
+
     bool ok = true;
     for (int run = 0; run < 5; ++run) {
         CVarnel solver;

@@ -129,9 +129,12 @@ OperationResult SymbolicOperations::run(std::string_view name)
 bool SymbolicOperations::writeListing()
 {
     m_differentiator.complexMode = m_context.settings.complexMode;
+    PhaseClock differentiation(m_context.times.differentiation);
     const bool complete =
         differentiateEquations(m_context.set, m_differentiator, m_context.reporter,
                                m_context.settings.showDerivatives, m_derivatives);
+    differentiation.stop();
+    PhaseClock writing(m_context.times.writing);
     writeListingFile(m_context.stream(Stream::Jacobian), m_context.files.listing,
                      listingText(m_derivatives));
     m_listingComplete = complete && !m_context.reporter.runError;
