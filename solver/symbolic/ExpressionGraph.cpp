@@ -27,8 +27,8 @@ NodeId ExpressionGraph::make(const Token& token, NodeId first, NodeId second)
     } else if (t.value == 0.0) {
         t.value = 0.0; // one zero, whatever its sign
     }
-    const Key key{std::bit_cast<std::uint64_t>(t.value), t.index, first, second, t.kind, t.op,
-                  t.tag};
+    const Key key{
+        std::bit_cast<std::uint64_t>(t.value), t.index, first, second, t.kind, t.op, t.tag};
     const auto [it, inserted] = m_index.try_emplace(key, static_cast<NodeId>(m_nodes.size()));
     if (!inserted)
         return it->second;

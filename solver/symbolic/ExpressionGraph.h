@@ -37,7 +37,10 @@ public:
     /// (which mean nothing for them); a constant of -0 becomes 0.
     NodeId make(const Token& token, NodeId first = kNoNode, NodeId second = kNoNode);
     NodeId constant(double value) { return make(makeConstant(value)); }
-    NodeId unary(std::uint8_t code, NodeId argument) { return make(makeUnaryToken(code), argument); }
+    NodeId unary(std::uint8_t code, NodeId argument)
+    {
+        return make(makeUnaryToken(code), argument);
+    }
     NodeId binary(std::uint8_t code, NodeId first, NodeId second)
     {
         return make(makeBinaryToken(code), first, second);

@@ -30,7 +30,8 @@ NodeId SimplificationPass::simplifyBinary(NodeId n)
     if (row == nullptr || row->kind == OperationKind::Special) {
         // D, DELAY, INT, LIM and ARG stand for work done elsewhere on their operands as
         // written, and a code without a rule has no meaning to keep: left as they are.
-        if (row == nullptr || (row->operation != Operation::If && row->operation != Operation::Then))
+        if (row == nullptr ||
+            (row->operation != Operation::If && row->operation != Operation::Then))
             return n;
     }
     const NodeId a = simplify(node.first);

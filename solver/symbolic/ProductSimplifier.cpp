@@ -101,6 +101,8 @@ bool SimplificationPass::foldProductConstants(std::vector<Member>& factors, bool
         constant = {folded(product), true};
     // a lone positive constant in the numerator keeps its node (and its form)
     dropRemoved(factors);
+    if (count > 1)
+        sortMembers(factors, false);
     return true;
 }
 

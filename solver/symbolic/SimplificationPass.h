@@ -64,6 +64,9 @@ private:
     /// The numeric coefficient of a term and the term without it (1.0 and the term when
     /// it has none).
     double splitCoefficient(NodeId term, NodeId& rest);
+    /// The product chain `term` with its leading constant factor negated, or kNoNode when
+    /// it does not start with one.
+    NodeId negateCoefficient(NodeId term);
 
     // Product steps.
     void collectFactors(NodeId n, std::vector<Member>& factors, bool& negative);

@@ -95,6 +95,10 @@ void SimplificationPass::foldSumConstants(std::vector<Member>& terms)
         if (!foldable(terms[i].node))
             continue;
         const double v = valueOf(terms[i].node);
+        if (v == 0.0) { // adds nothing (the 0.0 every pass starts with, for one)
+            terms[i].node = kNoNode;
+            continue;
+        }
         if (count++ == 0) {
             first = i;
             sum = terms[i].positive ? v : -v;
@@ -103,8 +107,10 @@ void SimplificationPass::foldSumConstants(std::vector<Member>& terms)
         foldBinary(terms[i].positive ? add : subtract, sum, v, sum);
         terms[i].node = kNoNode;
     }
-    if (count == 0)
+    if (count == 0) {
+        dropRemoved(terms);
         return;
+    }
     Member& constant = terms[first];
     if (std::fabs(sum) < kNegligible && sum != UNDEFINED) {
         constant.node = kNoNode;
@@ -114,6 +120,8 @@ void SimplificationPass::foldSumConstants(std::vector<Member>& terms)
         constant = {folded(sum), true};
     } // a lone positive constant keeps its node (and its form)
     dropRemoved(terms);
+    if (count > 1)
+        sortMembers(terms, true); // the folded value has a place of its own
 }
 
 double SimplificationPass::splitCoefficient(NodeId term, NodeId& rest)
@@ -150,6 +158,25 @@ double SimplificationPass::splitCoefficient(NodeId term, NodeId& rest)
     }
     rest = replacement;
     return coefficient;
+}
+
+NodeId SimplificationPass::negateCoefficient(NodeId term)
+{
+    // The first factor of a product chain sits at the bottom of its first operands.
+    std::vector<NodeId> path;
+    NodeId at = term;
+    while (is(at, Operation::Multiply) || is(at, Operation::Divide)) {
+        path.push_back(at);
+        at = m_graph[at].first;
+    }
+    if (path.empty() || !foldable(at))
+        return kNoNode;
+    NodeId result = folded(-valueOf(at));
+    for (std::size_t k = path.size(); k-- > 0;) {
+        const ExpressionNode node = m_graph[path[k]];
+        result = m_graph.make(node.token, result, node.second);
+    }
+    return result;
 }
 
 void SimplificationPass::mergeLikeTerms(std::vector<Member>& terms)
@@ -217,9 +244,14 @@ NodeId SimplificationPass::rebuildSum(std::vector<Member>& terms)
         std::rotate(terms.begin(), start, start + 1);
     const Member& lead = terms.front();
     NodeId result = lead.node;
-    if (!lead.positive)
-        result = foldable(lead.node) ? folded(-valueOf(lead.node))
-                                     : m_graph.unary(codeOf(Operation::Negate), lead.node);
+    if (!lead.positive) {
+        if (foldable(lead.node))
+            result = folded(-valueOf(lead.node));
+        else if (const NodeId negated = negateCoefficient(lead.node); negated != kNoNode)
+            result = negated;
+        else
+            result = m_graph.unary(codeOf(Operation::Negate), lead.node);
+    }
     for (std::size_t i = 1; i < terms.size(); ++i)
         result = m_graph.binary(terms[i].positive ? '+' : '-', result, terms[i].node);
     return result;
