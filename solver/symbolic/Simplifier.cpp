@@ -63,39 +63,17 @@ bool Simplifier::simplifyEquation(Chain& postfix, int number)
 
     NodeId current = root;
     bool stopped = false;
-    for (const bool expanding : {true, false}) {
-        m_pass->begin(expanding);
-        if (interrupted()) {
-            stopped = true;
-            break;
-        }
-        std::uint64_t count = m_graph[current].size;
-        int equalPasses = 0;
-        for (;;) {
-            const NodeId before = current;
-            m_pass->begin(expanding);
-            current = m_pass->run(current);
-            if (interrupted()) {
-                stopped = true;
-                if (m_graph[current].size > count)
-                    current = before;
-                break;
-            }
-            const std::uint64_t after = m_graph[current].size;
-            if (after < count) {
-                count = after;
-                equalPasses = 0;
-                continue;
-            }
-            if (after > count) { // the pass lengthened the code: undone
-                current = before;
-                break;
-            }
-            // Equal length: kept; another pass while it still changes the code.
-            if (current == before || ++equalPasses >= kMaxEqualPasses)
+    // Phases 1 and 2, again while a round still changes the code: what the second phase
+    // brings together, the first may multiply out shorter, and only a round that changes
+    // nothing leaves a code that a second simplification would keep.
+    for (int round = 0; round < kMaxRounds && !stopped; ++round) {
+        const NodeId roundStart = current;
+        for (const bool expanding : {true, false}) {
+            stopped = !runPhase(expanding, current);
+            if (stopped)
                 break;
         }
-        if (stopped)
+        if (current == roundStart)
             break;
     }
 
@@ -123,6 +101,34 @@ bool Simplifier::simplifyEquation(Chain& postfix, int number)
     if (!messages.empty())
         m_reporter.raiseError();
     return !stopped;
+}
+
+bool Simplifier::runPhase(bool expanding, NodeId& current)
+{
+    if (interrupted())
+        return false;
+    std::uint64_t count = m_graph[current].size;
+    int equalPasses = 0;
+    for (;;) {
+        const NodeId before = current;
+        m_pass->begin(expanding);
+        current = m_pass->run(current);
+        const std::uint64_t after = m_graph[current].size;
+        if (after > count) { // the pass lengthened the code: undone
+            current = before;
+            return !interrupted();
+        }
+        if (interrupted())
+            return false;
+        if (after < count) {
+            count = after;
+            equalPasses = 0;
+            continue;
+        }
+        // Equal length: kept; another pass while it still changes the code.
+        if (current == before || ++equalPasses >= kMaxEqualPasses)
+            return true;
+    }
 }
 
 Chain Simplifier::simplifyPass(const Chain& prefix, bool expanding)

@@ -23,6 +23,8 @@ public:
     /// code (a pass that keeps the length but not the code has not reached the canonical
     /// form yet).
     static constexpr int kMaxEqualPasses = 8;
+    /// Most rounds of the two phases (a round is repeated while it changes the code).
+    static constexpr int kMaxRounds = 4;
 
     explicit Simplifier(Reporter& reporter);
     ~Simplifier();
@@ -42,6 +44,7 @@ public:
     /// The pass driver on one equation in stored form (postfix, ending in ";"): phase 1
     /// with products multiplied out over sums, phase 2 without; each phase repeats its
     /// pass while the code gets shorter, and a pass that lengthens the code is undone.
+    /// The two phases run again while a round of them changes the code (kMaxRounds).
     /// The result is never longer than the input. Folding errors are sent as "\n", the
     /// message and, for a `number` above 0, " in Equation " and the number, in the order
     /// they were met; any of them raises the run error. A chain that is not one
@@ -61,6 +64,9 @@ public:
 private:
     /// True (after sending the interruption text) when the host asked the run to stop.
     bool interrupted();
+    /// One phase on `current`: passes while they shorten the code (or keep its length
+    /// but change it), the last one undone when it lengthens it. False when interrupted.
+    bool runPhase(bool expanding, NodeId& current);
 
     Reporter& m_reporter;
     ExpressionGraph m_graph;
