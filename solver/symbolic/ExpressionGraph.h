@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Code.h"
+#include "Operations.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -37,13 +38,10 @@ public:
     /// (which mean nothing for them); a constant of -0 becomes 0.
     NodeId make(const Token& token, NodeId first = kNoNode, NodeId second = kNoNode);
     NodeId constant(double value) { return make(makeConstant(value)); }
-    NodeId unary(std::uint8_t code, NodeId argument)
+    NodeId unary(Operation op, NodeId argument) { return make(makeOperationToken(op), argument); }
+    NodeId binary(Operation op, NodeId first, NodeId second)
     {
-        return make(makeUnaryToken(code), argument);
-    }
-    NodeId binary(std::uint8_t code, NodeId first, NodeId second)
-    {
-        return make(makeBinaryToken(code), first, second);
+        return make(makeOperationToken(op), first, second);
     }
 
     const ExpressionNode& operator[](NodeId id) const { return m_nodes[id]; }

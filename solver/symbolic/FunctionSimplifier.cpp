@@ -116,7 +116,7 @@ NodeId SimplificationPass::simplifyPower(NodeId u, NodeId v, const Token& token)
         if (e == 0.0)
             return m_graph.constant(1.0);
         if (e == -1.0)
-            return simplify(m_graph.unary(codeOf(Operation::Inv), u));
+            return simplify(m_graph.unary(Operation::Inv, u));
         // Powers of powers: SQRT(w)^e = w^(e/2), SQUARE(w)^e = w^(2e), (w^c)^e = w^(c*e).
         NodeId w = kNoNode;
         double c = 0.0;
@@ -135,8 +135,8 @@ NodeId SimplificationPass::simplifyPower(NodeId u, NodeId v, const Token& token)
             foldBinary(operationInfo(Operation::Multiply), c, e, ce);
             // An even power loses the sign of w, which w^(c*e) keeps unless c*e is even too.
             if (even(c) && !even(ce))
-                w = simplify(m_graph.unary(codeOf(Operation::Abs), w));
-            return simplify(m_graph.binary('^', w, folded(ce)));
+                w = simplify(m_graph.unary(Operation::Abs, w));
+            return simplify(m_graph.binary(Operation::Power, w, folded(ce)));
         }
     }
     if (foldable(u) && (valueOf(u) == 1.0 || valueOf(u) == 0.0))
@@ -178,7 +178,7 @@ NodeId SimplificationPass::simplifyFunction(NodeId n)
         if (pair)
             return argument.first;
         if (f == Operation::Sqrt && g == Operation::Square)
-            return simplify(m_graph.unary(codeOf(Operation::Abs), argument.first));
+            return simplify(m_graph.unary(Operation::Abs, argument.first));
     }
 
     if (inner == Operation::Negate) {
@@ -186,13 +186,13 @@ NodeId SimplificationPass::simplifyFunction(NodeId n)
             return simplify(m_graph.make(node.token, argument.first));
         if (f == Operation::Sin || f == Operation::Arcsin || f == Operation::Tan ||
             f == Operation::Arctan || f == Operation::Inv) // odd
-            return m_graph.unary(codeOf(Operation::Negate),
+            return m_graph.unary(Operation::Negate,
                                  simplify(m_graph.make(node.token, argument.first)));
     }
 
     // SQRT(w^c) is (w^c)^0.5.
     if (f == Operation::Sqrt && inner == Operation::Power && foldable(argument.second))
-        return simplifyPower(w, m_graph.constant(0.5), makeBinaryToken('^'));
+        return simplifyPower(w, m_graph.constant(0.5), makeOperationToken(Operation::Power));
     return m_graph.make(node.token, w);
 }
 

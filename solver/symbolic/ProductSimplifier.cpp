@@ -147,7 +147,8 @@ void SimplificationPass::mergePowers(std::vector<Member>& factors)
         if (e == 0.0)
             continue;
         const bool numerator = e > 0.0;
-        const NodeId power = m_graph.binary('^', lead.base, folded(numerator ? e : -e));
+        const NodeId power =
+            m_graph.binary(Operation::Power, lead.base, folded(numerator ? e : -e));
         factors[lead.position] = {simplify(power), numerator};
     }
     if (!changed)
@@ -176,24 +177,24 @@ NodeId SimplificationPass::rebuildProduct(std::vector<Member>& factors, bool neg
         }
         result = numerator.front();
         for (std::size_t i = 1; i < numerator.size(); ++i)
-            result = m_graph.binary('*', result, numerator[i]);
+            result = m_graph.binary(Operation::Multiply, result, numerator[i]);
     }
     if (!denominator.empty()) {
         if (result == kNoNode) {
             NodeId below = denominator.front();
             for (std::size_t i = 1; i < denominator.size(); ++i)
-                below = m_graph.binary('*', below, denominator[i]);
-            result = m_graph.unary(codeOf(Operation::Inv), below);
+                below = m_graph.binary(Operation::Multiply, below, denominator[i]);
+            result = m_graph.unary(Operation::Inv, below);
         } else {
             for (NodeId d : denominator)
-                result = m_graph.binary('/', result, d);
+                result = m_graph.binary(Operation::Divide, result, d);
         }
     }
     if (result == kNoNode)
         result = m_graph.constant(1.0);
     if (negative)
-        result = foldable(result) ? folded(-valueOf(result))
-                                  : m_graph.unary(codeOf(Operation::Negate), result);
+        result =
+            foldable(result) ? folded(-valueOf(result)) : m_graph.unary(Operation::Negate, result);
     return result;
 }
 
@@ -247,22 +248,23 @@ NodeId SimplificationPass::expandProduct(const std::vector<Member>& factors, boo
         bool positive = !negative;
         NodeId product = kNoNode;
         for (NodeId f : others)
-            product = product == kNoNode ? f : m_graph.binary('*', product, f);
+            product = product == kNoNode ? f : m_graph.binary(Operation::Multiply, product, f);
         for (std::size_t s = 0; s < sums.size(); ++s) {
             const Member& t = sums[s][choice[s]];
             positive = positive == t.positive;
-            product = product == kNoNode ? t.node : m_graph.binary('*', product, t.node);
+            product =
+                product == kNoNode ? t.node : m_graph.binary(Operation::Multiply, product, t.node);
         }
         if (sum == kNoNode)
-            sum = positive ? product : m_graph.unary(codeOf(Operation::Negate), product);
+            sum = positive ? product : m_graph.unary(Operation::Negate, product);
         else
-            sum = m_graph.binary(positive ? '+' : '-', sum, product);
+            sum = m_graph.binary(positive ? Operation::Add : Operation::Subtract, sum, product);
         for (std::size_t s = 0; s < sums.size() && ++choice[s] == sums[s].size(); ++s)
             choice[s] = 0;
     }
     NodeId result = simplify(sum);
     for (NodeId d : denominator)
-        result = m_graph.binary('/', result, d);
+        result = m_graph.binary(Operation::Divide, result, d);
     return result;
 }
 

@@ -27,7 +27,7 @@ void SimplificationPass::begin(bool expanding)
 
 NodeId SimplificationPass::run(NodeId root)
 {
-    return simplify(m_graph.binary('+', root, m_graph.constant(0.0)));
+    return simplify(m_graph.binary(Operation::Add, root, m_graph.constant(0.0)));
 }
 
 NodeId SimplificationPass::simplify(NodeId n)
@@ -51,7 +51,8 @@ NodeId SimplificationPass::simplify(NodeId n)
             result = simplifyBinary(n);
     } else if (op == Operation::Square) {
         // SQUARE(w) is the power w^2 from here on.
-        result = simplify(m_graph.binary('^', m_graph[n].first, m_graph.constant(2.0)));
+        result =
+            simplify(m_graph.binary(Operation::Power, m_graph[n].first, m_graph.constant(2.0)));
     } else {
         result = simplifyFunction(n);
     }

@@ -219,7 +219,8 @@ void SimplificationPass::mergeLikeTerms(std::vector<Member>& terms)
         if (c == 0.0)
             continue;
         const bool positive = !(c < 0.0);
-        const NodeId product = m_graph.binary('*', folded(positive ? c : -c), lead.rest);
+        const NodeId product =
+            m_graph.binary(Operation::Multiply, folded(positive ? c : -c), lead.rest);
         terms[lead.position] = {simplify(product), positive};
         // The merged term may come back negated.
         while (is(terms[lead.position].node, Operation::Negate)) {
@@ -250,10 +251,11 @@ NodeId SimplificationPass::rebuildSum(std::vector<Member>& terms)
         else if (const NodeId negated = negateCoefficient(lead.node); negated != kNoNode)
             result = negated;
         else
-            result = m_graph.unary(codeOf(Operation::Negate), lead.node);
+            result = m_graph.unary(Operation::Negate, lead.node);
     }
     for (std::size_t i = 1; i < terms.size(); ++i)
-        result = m_graph.binary(terms[i].positive ? '+' : '-', result, terms[i].node);
+        result = m_graph.binary(terms[i].positive ? Operation::Add : Operation::Subtract, result,
+                                terms[i].node);
     return result;
 }
 

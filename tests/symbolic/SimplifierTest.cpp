@@ -6,6 +6,7 @@
 
 #include "Code.h"
 #include "EquationSet.h"
+#include "ExpressionBuilders.h"
 #include "GuardedMath.h"
 #include "Reporter.h"
 #include "varnel/Platform.h"
@@ -20,68 +21,7 @@
 namespace varnel {
 namespace {
 
-// ---- Expressions written as postfix chains without ";" ------------------------------------
-
-struct Expr {
-    Chain code;
-};
-
-Expr var(std::uint32_t index)
-{
-    return {{makeVariable(index)}};
-}
-Expr num(double value, std::uint8_t numberForm = form::Real)
-{
-    return {{makeToken(kind::Constant, numberForm, 0, value)}};
-}
-Expr bin(std::uint8_t code, const Expr& a, const Expr& b)
-{
-    Expr e = a;
-    e.code.insert(e.code.end(), b.code.begin(), b.code.end());
-    e.code.push_back(makeBinaryToken(code));
-    return e;
-}
-Expr un(std::uint8_t code, const Expr& a)
-{
-    Expr e = a;
-    e.code.push_back(makeUnaryToken(code));
-    return e;
-}
-Expr operator+(const Expr& a, const Expr& b)
-{
-    return bin('+', a, b);
-}
-Expr operator-(const Expr& a, const Expr& b)
-{
-    return bin('-', a, b);
-}
-Expr operator*(const Expr& a, const Expr& b)
-{
-    return bin('*', a, b);
-}
-Expr operator/(const Expr& a, const Expr& b)
-{
-    return bin('/', a, b);
-}
-Expr operator^(const Expr& a, const Expr& b)
-{
-    return bin('^', a, b);
-}
-Expr operator-(const Expr& a)
-{
-    return un('-', a);
-}
-Expr ifThenElse(const Expr& c, const Expr& a, const Expr& b)
-{
-    return bin('F', c, bin('H', a, b));
-}
-
-Chain stored(const Expr& e)
-{
-    Chain c = e.code;
-    c.push_back(makeToken(kind::End, ' ', 0, 0.0));
-    return c;
-}
+using namespace test; // Expr, var, num, bin, un, the operators, ifThenElse, stored
 
 /// Postfix words for failure messages: x1, 2.5, 2~j, PI, B+, US.
 std::string words(const Chain& chain)
