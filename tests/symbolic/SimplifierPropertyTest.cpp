@@ -4,6 +4,7 @@
 // relative) wherever the original expression is defined there.
 #include "Simplifier.h"
 
+#include "ChainText.h"
 #include "Code.h"
 #include "Evaluator.h"
 #include "GuardedMath.h"
@@ -169,20 +170,10 @@ private:
     std::vector<Chain> m_seen;
 };
 
-/// Postfix words for failure messages.
+/// The chain as words, for failure messages.
 std::string words(const Chain& chain)
 {
-    std::string out;
-    for (const Token& t : chain) {
-        out += out.empty() ? "" : " ";
-        if (t.kind == kind::Constant)
-            out += std::to_string(t.value) + (t.op == form::Imaginary ? "~j" : "");
-        else if (t.kind == kind::Variable)
-            out += "x" + std::to_string(t.index) + (t.op == form::Imaginary ? "~j" : "");
-        else
-            out += std::string(1, t.kind) + static_cast<char>(t.op);
-    }
-    return out;
+    return test::chainText(chain, VariableTable{});
 }
 
 Chain stored(Chain c)

@@ -4,6 +4,7 @@
 // equation loop with its numbers and empty slots, and interruption.
 #include "Simplifier.h"
 
+#include "ChainText.h"
 #include "Code.h"
 #include "EquationSet.h"
 #include "ExpressionBuilders.h"
@@ -23,29 +24,10 @@ namespace {
 
 using namespace test; // Expr, var, num, bin, un, the operators, ifThenElse, stored
 
-/// Postfix words for failure messages: x1, 2.5, 2~j, PI, B+, US.
+/// The chain as words, for failure messages.
 std::string words(const Chain& chain)
 {
-    std::string out;
-    for (const Token& t : chain) {
-        out += out.empty() ? "" : " ";
-        switch (t.kind) {
-        case kind::Constant:
-            out += t.op == form::Pi ? "PI" : std::to_string(t.value);
-            out += t.op == form::Imaginary ? "~j" : "";
-            break;
-        case kind::Variable:
-            out += "x" + std::to_string(t.index);
-            break;
-        case kind::End:
-            out += ";";
-            break;
-        default:
-            out += std::string(1, t.kind) + static_cast<char>(t.op);
-            break;
-        }
-    }
-    return out;
+    return test::chainText(chain, VariableTable{});
 }
 
 std::vector<std::string> g_pieces;
