@@ -2,7 +2,8 @@
 # configure the build folder when needed, and build what is out of date.
 # Sourced by ./run, ./test and .ci/run; expects to run from the repository root.
 
-VARNEL_PACKAGES=(cmake g++ ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev)
+VARNEL_PACKAGES=(cmake g++ ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
+    qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

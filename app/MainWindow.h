@@ -1,0 +1,149 @@
+// The main window: the document area with equation windows, the standard toolbar, the
+// operators toolbar and four palettes, the status bar, and the Properties and Output docks.
+// It owns the commands (built in createActions, enabled in updateActions), routes palette
+// buttons to the active editor, keeps recent files and autosave copies, and saves its
+// placement and bar state in readSettings/writeSettings.
+#pragma once
+
+#include "PaletteTable.h"
+
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QPointer>
+
+#include <functional>
+#include <map>
+#include <memory>
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QPrinter;
+class QTimer;
+
+namespace varnel {
+
+class AppSettings;
+class AutosaveStore;
+class EquationDocument;
+class EquationEditor;
+class EquationWindow;
+class FindReplaceDialog;
+class OutputWindow;
+class PaletteDock;
+class PropertiesTree;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(AppSettings& settings, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    /// A new, empty equation document in its own window.
+    EquationWindow* newDocument();
+    /// Opens an equation file (or activates its window when it is open already); null when
+    /// the file cannot be read (the reason is shown).
+    EquationWindow* openFile(const QString& path);
+    /// Saves the window's document (asking for a name when it has none or `saveAs`).
+    bool saveDocument(EquationWindow* window, bool saveAs = false);
+    /// Saves the document under `path`; false (with the reason shown) when it fails.
+    bool saveDocumentAs(EquationWindow* window, const QString& path);
+
+    EquationWindow* activeEquationWindow() const;
+    EquationEditor* activeEditor() const;
+    QList<EquationWindow*> equationWindows() const;
+    PropertiesTree* properties() const { return m_properties; }
+    OutputWindow* output() const { return m_output; }
+    QMdiArea* documentArea() const { return m_mdi; }
+    PaletteDock* palette(Palette palette) const;
+    QToolBar* standardBar() const { return m_standardBar; }
+    QToolBar* operatorsBar() const { return m_operatorsBar; }
+    QDockWidget* propertiesDock() const { return m_propertiesDock; }
+    QDockWidget* outputDock() const { return m_outputDock; }
+    QStringList recentFiles() const { return m_recentFiles; }
+    QAction* action(const QString& name) const;
+
+    /// Restores placement, bar state and recent files from the profile.
+    void readSettings();
+    /// Writes placement ("Settings"/"WindowPos"), bar state ("General") and recent files.
+    void writeSettings();
+    /// Shows the window as the stored placement says (maximised or normal).
+    void showPlaced();
+
+    /// Offers every autosave copy left by a program that did not end cleanly (never those
+    /// of programs still running); `accept` answers for each (its argument is the file's
+    /// original path, empty for a new document). Returns how many documents were recovered.
+    int recoverAutosaves(const std::function<bool(const QString&)>& accept);
+    /// Writes the autosave copies of all modified documents now.
+    void autosaveAll();
+
+    /// Replaces the save prompt (tests): returns Save, Discard or Cancel for a document.
+    void setSavePrompt(std::function<QMessageBox::StandardButton(EquationDocument*)> prompt);
+    /// Replaces the message boxes (tests): receives each title and text instead.
+    void setNotifier(std::function<void(const QString&, const QString&)> notifier);
+
+public slots:
+    void updateActions();
+    /// Prints the active document on `printer` with the page setup's header and footer.
+    void paintDocument(QPrinter* printer);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void createActions();
+    void createMenus();
+    void createBars();
+    void createDocks();
+    QAction* addAction(const QString& name, const QString& text, QKeySequence::StandardKey key,
+                       std::function<void()> handler);
+    QAction* addAction(const QString& name, const QString& text, const QKeySequence& key,
+                       std::function<void()> handler);
+    EquationWindow* addWindow(EquationDocument* document);
+    bool mayClose(EquationWindow* window);
+    void notify(const QString& title, const QString& text);
+    void addRecentFile(const QString& path);
+    void updateRecentMenu();
+    void insertEntry(const PaletteEntry& entry);
+    void applySettingsToEditors();
+    void print();
+    void printPreview();
+    void pageSetup();
+    void setTabStops();
+    void setDisplayFont();
+    void setPrinterFont();
+    void editorOptions();
+    void goToPosition();
+    void about();
+    void showCaretPosition();
+
+    AppSettings& m_settings;
+    QMdiArea* m_mdi;
+    PropertiesTree* m_properties;
+    OutputWindow* m_output;
+    QDockWidget* m_propertiesDock = nullptr;
+    QDockWidget* m_outputDock = nullptr;
+    QToolBar* m_standardBar = nullptr;
+    QToolBar* m_operatorsBar = nullptr;
+    std::map<Palette, PaletteDock*> m_palettes;
+    std::map<QString, QAction*> m_actions;
+    QList<QAction*> m_insertActions;
+    QLabel* m_position = nullptr;
+    QMenu* m_recentMenu = nullptr;
+    QMenu* m_windowMenu = nullptr;
+    QStringList m_recentFiles;
+    FindReplaceDialog* m_find = nullptr;
+    std::unique_ptr<AutosaveStore> m_autosave;
+    QTimer* m_autosaveTimer;
+    int m_untitledCount = 0;
+    bool m_startMaximized = false;
+    std::function<QMessageBox::StandardButton(EquationDocument*)> m_savePrompt;
+    std::function<void(const QString&, const QString&)> m_notifier;
+};
+
+} // namespace varnel

@@ -1,0 +1,138 @@
+// Renders the desktop program's main screens into PNG files for the README: the main window
+// with an example open (palettes, Properties and Output shown), the editor options and a
+// print preview page. Runs with a fresh profile in a temporary folder, usually offscreen.
+// The Output window is filled by running the solver library on the example directly.
+#include "AppSettings.h"
+#include "EditorOptionsDialog.h"
+#include "EquationDocument.h"
+#include "EquationEditor.h"
+#include "EquationWindow.h"
+#include "MainWindow.h"
+#include "OutputWindow.h"
+#include "PropertiesTree.h"
+
+#include "varnel/Varnel.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMdiArea>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+
+#include <clocale>
+#include <cstdio>
+
+namespace {
+
+varnel::OutputWindow* g_output = nullptr;
+
+void collectOutput(char* text)
+{
+    if (g_output)
+        g_output->appendPiece(QString::fromLatin1(text));
+}
+
+void settle()
+{
+    for (int i = 0; i < 20; ++i)
+        QApplication::processEvents();
+}
+
+bool save(QWidget* widget, const QString& path)
+{
+    settle();
+    const bool ok = widget->grab().save(path);
+    std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(path));
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QTemporaryDir profile;
+    qputenv("XDG_CONFIG_HOME", profile.filePath("config").toLocal8Bit());
+    qputenv("XDG_DATA_HOME", profile.filePath("data").toLocal8Bit());
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Varnel"));
+    QApplication::setApplicationName(QStringLiteral("Varnel"));
+    QApplication::setApplicationVersion(QStringLiteral(VARNEL_VERSION));
+    std::setlocale(LC_NUMERIC, "C");
+    const QStringList args = QApplication::arguments();
+    const QString outDir = args.size() > 1 ? args[1] : QStringLiteral("build/screenshots");
+    const QString example = args.size() > 2
+                                ? args[2]
+                                : QStringLiteral(VARNEL_SOURCE_DIR "/examples/phasor_divider.alg");
+    QDir().mkpath(outDir);
+
+    // Work on a copy, so that the example's folder gets no companion files.
+    QTemporaryDir work;
+    const QString copy = work.filePath(QFileInfo(example).fileName());
+    QFile::copy(example, copy);
+
+    varnel::registerSymbolFaces();
+    varnel::AppSettings settings;
+    settings.readSettings();
+    varnel::MainWindow window(settings);
+    window.readSettings();
+    window.resize(1440, 900);
+    window.show();
+    varnel::EquationWindow* child = window.openFile(copy);
+    if (!child) {
+        std::fprintf(stderr, "cannot open %s\n", qPrintable(copy));
+        return 1;
+    }
+
+    g_output = window.output();
+    CVarnelInterface* solver = getSolver(&collectOutput, nullptr, 0);
+    QStringList results;
+    if (solver) {
+        SolverOptions options = child->document()->options();
+        solver->setOptions(&options);
+        QByteArray path = copy.toLocal8Bit();
+        if (solver->solve(path.data(), "S")) {
+            child->document()->options().resultsFound = 1;
+            for (int i = 0; i < solver->variableCount(); ++i)
+                results << QString::asprintf("%s=%.15lf", solver->variableName(i),
+                                             solver->variableValue(i));
+        }
+        delete solver;
+    }
+    window.properties()->rebuildDocument(child->document(), child->document()->displayName(),
+                                         &results);
+    // Put the caret on the first equation and select a line of the Output for a lived-in look.
+    varnel::EquationEditor* editor = child->editor();
+    editor->goToPosition(
+        editor->equationDocument()->text()->toPlainText().lastIndexOf(QStringLiteral("Vs =")));
+    editor->setFocus();
+
+    bool ok = save(&window, outDir + "/main-window.png");
+
+    varnel::EditorOptionsDialog options(settings, &window);
+    options.show();
+    ok = save(&options, outDir + "/editor-options.png") && ok;
+    options.close();
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    editor->goToPosition(0);
+    QPrintPreviewDialog preview(&printer, &window);
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &window,
+                     &varnel::MainWindow::paintDocument);
+    preview.resize(900, 1000);
+    preview.show();
+    if (auto* widget = preview.findChild<QPrintPreviewWidget*>()) {
+        widget->updatePreview();
+        widget->fitInView();
+    }
+    ok = save(&preview, outDir + "/print-preview.png") && ok;
+    preview.close();
+
+    window.setSavePrompt([](varnel::EquationDocument*) { return QMessageBox::Discard; });
+    window.close();
+    return ok ? 0 : 1;
+}
