@@ -26,7 +26,7 @@ public:
     int variableCount() override;
     int solutionStrings(std::vector<char*>* strings) override;
     bool fourierTransform(int direction, int second, int amplitudePhase, int degrees, int fifth,
-                          const char* outputPath) override;
+                          const char* tablePath) override;
 
     /// Base name of a path: everything before its last "." (at most 500 characters).
     static std::string baseNameOf(std::string_view path);
