@@ -182,6 +182,8 @@ bool CVarnel::fourierTransform(int direction, int, int amplitudePhase, int degre
                                const char* tablePath)
 {
     try {
+        // A call of its own, outside a run: an earlier run's failure is not this one's.
+        m_context.reporter.runError = false;
         FourierFlags flags;
         flags.direction = direction;
         flags.amplitudePhase = amplitudePhase != 0;

@@ -89,6 +89,16 @@ bool GraphSweep::prepare(RunContext& context, const GraphRequest& request)
         return fail(context, "Graph request: more than " + std::to_string(kMaxGraphPoints) +
                                  " points asked for");
 
+    const int held = m_parametric ? 2 : 1;
+    if (set.equationCount() + held != count)
+        return fail(context, "Graph generation: the equations must leave " +
+                                 std::string(m_parametric ? "the independent variable and the "
+                                                            "parameter free, but there are "
+                                                          : "the independent variable free, but "
+                                                            "there are ") +
+                                 std::to_string(set.equationCount()) + " equations for " +
+                                 std::to_string(count) + " variables");
+
     TextFile& table = context.stream(Stream::Results);
     if (request.forFft != 0) {
         table.close();

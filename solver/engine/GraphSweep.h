@@ -22,7 +22,8 @@ public:
     ///  - a variable index outside the set, or the parameter equal to the independent;
     ///  - "Value "From" must be less than "To" value!!" (also for non-finite values);
     ///  - fewer than one step, or fewer than one parameter step;
-    ///  - more than kMaxGraphPoints points.
+    ///  - more than kMaxGraphPoints points;
+    ///  - equations that do not leave exactly the swept variables free.
     /// On success: "For FFT" sends the result table to base name + ".FFT"; a parametric
     /// graph (ignored with "For FFT") writes the "PARAMETER:" line ("%10s" name, two
     /// blanks, "%7d" 0-based column) and appends "parameter - From"; the independent

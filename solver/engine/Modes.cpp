@@ -80,11 +80,14 @@ bool graphGeneration(ModeRun& run)
     GraphSweep sweep;
     if (!sweep.prepare(context, request))
         return false;
+    // The step loop outlives this run: the hook is taken back however the run ends.
+    struct AdvanceHook {
+        StepLoop& steps;
+        ~AdvanceHook() { steps.setStepAdvance(nullptr); }
+    } hook{run.steps};
     run.steps.setStepAdvance(
         [&sweep](RunContext& c, int solvedSteps) { sweep.advance(c, solvedSteps); });
-    const bool ok = run.steps.repeatSteps(context);
-    run.steps.setStepAdvance(nullptr);
-    return ok;
+    return run.steps.repeatSteps(context);
 }
 
 /// "UI" and "UR": solve (once, or once per list-file line when a list file is open), then

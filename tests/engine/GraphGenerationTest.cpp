@@ -188,6 +188,16 @@ TEST(GraphGeneration, BadAnswersAreRefusedWithoutTouchingAnything)
          "equations<BEEP>"},
         {"too many points", family, true, with([](GraphAnswer& a) { a.steps = INT_MAX; }),
          "\nGraph request: more than 10000000 points asked for<BEEP>"},
+        {"independent not free", "y = 2*x + 1;\nx = 3;\n", true, good,
+         "\nGraph generation: the equations must leave the independent variable free, but "
+         "there are 2 equations for 2 variables<BEEP>"},
+        {"parameter not free", "y = 2*x + a;\na = 1;\n", true,
+         with([](GraphAnswer& a) {
+             a.parametric = true;
+             a.parameter = 2;
+         }),
+         "\nGraph generation: the equations must leave the independent variable and the "
+         "parameter free, but there are 2 equations for 3 variables<BEEP>"},
         {"one variable", "x = 1;\n", true, good,
          "\nGraph generation needs at least 2 variables<BEEP>"},
     };
