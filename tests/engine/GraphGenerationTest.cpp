@@ -1,13 +1,13 @@
 // Mode "G" through the solver object: the result table of a sweep and of a parametric
-// sweep (tables written by hand), the "For FFT" table, and the answers it refuses.
+// sweep (tables written by hand), and the answers it refuses. The "For FFT" table is
+// checked where it is transformed (FourierModeTest), a nonlinear family in ExamplesTest.
 #include "TranscriptHost.h"
-
-#include "ResultTableReader.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cmath>
+#include <filesystem>
 
 using namespace varnel;
 using namespace varnel::test;
@@ -87,61 +87,6 @@ TEST(GraphGeneration, ParametricSweepRestartsTheIndependentVariable)
                                             "      1.0000000      0.0000000      1.0000000\n"
                                             "      2.0000000      0.5000000      1.0000000\n"
                                             "      3.0000000      1.0000000      1.0000000\n");
-}
-
-TEST(GraphGeneration, NonlinearFamilyFollowsEveryCurve)
-{
-    // Circles x^2 + y^2 = r^2 (upper half, started above the axis): every point must be
-    // on its own curve, also right after the restart of x at the next radius.
-    TempDir dir;
-    writeFile(dir / "circles.alg", "x^2 + y^2 = r^2;\ny \xBB 1;\n"); // variables x, y, r
-    TranscriptHost host;
-    GraphAnswer a;
-    a.independent = 0;
-    a.from = -0.5;
-    a.to = 0.5;
-    a.steps = 10;
-    a.parametric = true;
-    a.parameter = 2;
-    a.parameterFrom = 1.0;
-    a.parameterTo = 3.0;
-    a.parameterSteps = 4;
-    host.answer = [&](unsigned code, LPARAM record) { return a.fill(code, record); };
-    ASSERT_TRUE(host.run((dir / "circles.alg").string(), "G", quietOptions())) << host.log;
-    ResultTableData table;
-    TableReadError error;
-    ASSERT_TRUE(parseResultTable(readFile(dir / "circles.PRN"), table, error));
-    EXPECT_EQ(table.parameterName, "r");
-    EXPECT_EQ(table.parameterColumn, 2);
-    ASSERT_EQ(table.rowCount(), 5 * 11);
-    for (int row = 0; row < table.rowCount(); ++row) {
-        const double x = table.values[0][row], y = table.values[1][row], r = table.values[2][row];
-        EXPECT_NEAR(x, -0.5 + 0.1 * (row % 11), 1e-6) << row;
-        EXPECT_NEAR(r, 1.0 + 0.5 * (row / 11), 1e-6) << row;
-        EXPECT_NEAR(y, std::sqrt(r * r - x * x), 1e-5) << row;
-    }
-}
-
-TEST(GraphGeneration, ForFftWritesTheTableToFft)
-{
-    TempDir dir;
-    writeFile(dir / "wave.alg", "v = cos(t);\n");
-    TranscriptHost host;
-    GraphAnswer a;
-    a.independent = 1;
-    a.to = 6.283185307179586;
-    a.steps = 16;
-    a.forFft = true;
-    a.parametric = true; // ignored with "For FFT"
-    a.parameter = 0;
-    host.answer = [&](unsigned code, LPARAM record) { return a.fill(code, record); };
-    ASSERT_TRUE(host.run((dir / "wave.alg").string(), "G", quietOptions())) << host.log;
-    ResultTableData table;
-    TableReadError error;
-    ASSERT_TRUE(parseResultTable(readFile(dir / "wave.FFT"), table, error));
-    EXPECT_FALSE(table.hasParameterLine);
-    EXPECT_EQ(table.rowCount(), 17);
-    EXPECT_EQ(readFile(dir / "wave.PRN"), "");
 }
 
 TEST(GraphGeneration, BadAnswersAreRefusedWithoutTouchingAnything)
