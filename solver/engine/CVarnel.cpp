@@ -21,8 +21,9 @@ constexpr std::size_t kListFileNameLimit = 128;
 
 CVarnel::CVarnel() : CVarnel(nullptr, 0) {}
 
-CVarnel::CVarnel(HWND wnd, unsigned int msg) : m_wnd(wnd), m_msg(msg)
+CVarnel::CVarnel(HWND wnd, unsigned int msg)
 {
+    // Requests of a run go to this window (RunContext::ask).
     m_context.window = wnd;
     m_context.requestMessage = msg;
 }

@@ -40,8 +40,6 @@ public:
     const varnel::StepLoop& steps() const { return m_steps; }
 
 private:
-    HWND m_wnd = nullptr;
-    unsigned m_msg = 0;
     varnel::RunSettings m_hostSettings; // the host's record as setOptions copied it
     varnel::RunContext m_context;
     varnel::StepLoop m_steps{m_context.reporter};
