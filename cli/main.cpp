@@ -30,9 +30,7 @@ constexpr const char* kModeHelp = R"(Modes (the first character selects what the
   ALR   estimation and regression (needs --list)
   ASJ   symbolic Jacobian   ASL  linearized equations   ASS  symbolic linearized equations
   AFS   simplification      AFC  complex form           E    symbolic elimination
-  G     graph: solve once per point of --graph-x from --graph-from to --graph-to in
-        --graph-steps steps, into .PRN (.FFT with --graph-fft); with --graph-param, once
-        per parameter value, --graph-x restarting at --graph-from for every value
+  G     graph: one solution per point of --graph-x, per --graph-param value (x restarts at From)
   W0    Fourier analysis of the run's .PRN (needs --fft-time/--fft-re/--fft-im)
   W1    Fourier analysis of the table given by --fft-file (same column options)
   F     read the options line only
