@@ -18,13 +18,10 @@ namespace {
 template <class Number> struct Arithmetic;
 
 template <> struct Arithmetic<double> {
-    static double unary(const OperationInfo& row, double x, MathContext& c)
+    static RealUnaryFunction unary(std::uint8_t code) { return valueFunctions().realUnary[code]; }
+    static RealBinaryFunction binary(std::uint8_t code)
     {
-        return row.realUnary(x, c);
-    }
-    static double binary(const OperationInfo& row, double a, double b, MathContext& c)
-    {
-        return row.realBinary(a, b, c);
+        return valueFunctions().realBinary[code];
     }
     /// The real part of what complex mode pushes for a number form.
     static double formValue(std::uint8_t numberForm, double v)
@@ -42,13 +39,13 @@ template <> struct Arithmetic<double> {
 };
 
 template <> struct Arithmetic<Complex> {
-    static Complex unary(const OperationInfo& row, Complex z, MathContext& c)
+    static ComplexUnaryFunction unary(std::uint8_t code)
     {
-        return row.complexUnary(z, c);
+        return valueFunctions().complexUnary[code];
     }
-    static Complex binary(const OperationInfo& row, Complex a, Complex b, MathContext& c)
+    static ComplexBinaryFunction binary(std::uint8_t code)
     {
-        return row.complexBinary(a, b, c);
+        return valueFunctions().complexBinary[code];
     }
     static Complex formValue(std::uint8_t numberForm, double v)
     {
@@ -87,61 +84,54 @@ void Evaluator::run(const Token* t, const Token* end, const double* values, Numb
     using A = Arithmetic<Number>;
     MathContext context{m_reporter, m_error};
     int depth = 0;
+    // Tests in the order of frequency: a chain is mostly operands and binary operations.
     for (; t != end; ++t) {
-        switch (t->kind) {
-        case kind::Constant:
-        case kind::Variable: {
+        const char k = t->kind;
+        if (k == kind::Variable || k == kind::Constant) {
             if (depth >= kStackSize) [[unlikely]] {
                 reportFault(message::StackOverflow);
-                break;
+                continue;
             }
-            const double v = t->kind == kind::Constant ? t->value : values[t->index];
+            const double v = k == kind::Constant ? t->value : values[t->index];
             stack[depth++] = t->op == form::Real ? Number(v) : A::formValue(t->op, v);
-            break;
+            continue;
         }
-        case kind::Binary: {
-            const OperationInfo* row = findBinaryOperation(t->op);
-            if (row != nullptr && row->stack != StackEffect::Apply) [[unlikely]] {
-                if (row->stack == StackEffect::Marker)
-                    break;
+        if (k == kind::Binary) {
+            const auto binary = A::binary(t->op);
+            if (binary == nullptr) [[unlikely]] {
+                // IF and THEN: no value of their own, a stack effect.
+                if (findBinaryOperation(t->op)->stack == StackEffect::Marker)
+                    continue;
                 if (depth < 3) {
                     reportFault(message::StackUnderflow);
                     depth = 0;
-                    break;
+                    continue;
                 }
                 depth -= 2;
                 stack[depth - 1] =
                     A::realPart(stack[depth - 1]) > 0.0 ? stack[depth] : stack[depth + 1];
-                break;
+                continue;
             }
             if (depth < 2) [[unlikely]] {
                 reportFault(message::StackUnderflow);
                 depth = 0;
-                break;
+                continue;
             }
             --depth;
-            // A code without a row has no rule: its value is 0.
-            stack[depth - 1] = row != nullptr
-                                   ? A::binary(*row, stack[depth - 1], stack[depth], context)
-                                   : Number(0.0);
-            break;
+            stack[depth - 1] = binary(stack[depth - 1], stack[depth], context);
+            continue;
         }
-        case kind::Unary: {
+        if (k == kind::Unary) {
             if (depth < 1) [[unlikely]] {
                 reportFault(message::StackUnderflow);
-                break;
+                continue;
             }
-            const OperationInfo* row = findUnaryOperation(t->op);
-            stack[depth - 1] =
-                row != nullptr ? A::unary(*row, stack[depth - 1], context) : Number(0.0);
-            break;
+            stack[depth - 1] = A::unary(t->op)(stack[depth - 1], context);
+            continue;
         }
-        case kind::End:
-            m_depth = depth;
-            return;
-        default: // void tokens and anything unknown
+        if (k == kind::End)
             break;
-        }
+        // Void tokens and anything unknown are passed over.
     }
     m_depth = depth;
 }

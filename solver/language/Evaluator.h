@@ -5,6 +5,7 @@
 
 #include "Code.h"
 #include "EvalError.h"
+#include "RealArithmetic.h" // for callers that compute single operations
 
 #include <complex>
 #include <string_view>

@@ -12,6 +12,7 @@
 
 #include <cassert>
 #include <cmath>
+#include <initializer_list>
 #include <numbers>
 
 namespace varnel {
@@ -287,9 +288,9 @@ template <RealUnaryFunction F> Complex onRealPart(Complex z, MathContext& c)
 
 // ---- Rows ---------------------------------------------------------------------------
 
-constexpr std::uint8_t kPrecedenceOtherBinary = 5;
-constexpr std::uint8_t kPrecedenceNegation = 6;
-constexpr std::uint8_t kPrecedenceFunction = 7;
+constexpr std::uint8_t kPrecedenceOtherBinary = precedence::OtherBinary;
+constexpr std::uint8_t kPrecedenceNegation = precedence::Negation;
+constexpr std::uint8_t kPrecedenceFunction = precedence::Function;
 
 constexpr OperationInfo binaryRow(Operation op, std::uint8_t code, OperationKind k,
                                   std::string_view name, std::string_view twoArgumentName,
@@ -341,20 +342,20 @@ constexpr OperationInfo rowOf(Operation op)
     using O = Operation;
     switch (op) {
     case O::Add:
-        return binaryRow(op, '+', K::Arithmetic, {}, {}, "+", Notation::Infix, 0, realAdd,
-                         complexAddOf);
+        return binaryRow(op, '+', K::Arithmetic, {}, {}, "+", Notation::Infix, precedence::Add,
+                         realAdd, complexAddOf);
     case O::Subtract:
-        return binaryRow(op, '-', K::Arithmetic, {}, {}, "-", Notation::Infix, 1, realSubtract,
-                         complexSubtract);
+        return binaryRow(op, '-', K::Arithmetic, {}, {}, "-", Notation::Infix, precedence::Subtract,
+                         realSubtract, complexSubtract);
     case O::Multiply:
-        return binaryRow(op, '*', K::Arithmetic, {}, {}, "*", Notation::Infix, 2, realMultiply,
-                         complexMultiply);
+        return binaryRow(op, '*', K::Arithmetic, {}, {}, "*", Notation::Infix, precedence::Multiply,
+                         realMultiply, complexMultiply);
     case O::Divide:
-        return binaryRow(op, '/', K::Arithmetic, {}, {}, "/", Notation::Infix, 3, realDivide,
-                         complexDivide);
+        return binaryRow(op, '/', K::Arithmetic, {}, {}, "/", Notation::Infix, precedence::Divide,
+                         realDivide, complexDivide);
     case O::Power:
-        return binaryRow(op, '^', K::Arithmetic, {}, {}, "^", Notation::Infix, 4, realPowerOf,
-                         complexPowerOf);
+        return binaryRow(op, '^', K::Arithmetic, {}, {}, "^", Notation::Infix, precedence::Power,
+                         realPowerOf, complexPowerOf);
     case O::Less:
         return binaryRow(op, '<', K::Relation, "<", "<", "<", Notation::Infix,
                          kPrecedenceOtherBinary, realLess, complexLess);
@@ -438,15 +439,71 @@ constexpr OperationInfo rowOf(Operation op)
     return {}; // not reached: every operation has its case
 }
 
+constexpr PrecedenceSet setOf(std::initializer_list<std::uint8_t> classes)
+{
+    PrecedenceSet set = 0;
+    for (std::uint8_t c : classes)
+        set = static_cast<PrecedenceSet>(set | (1U << c));
+    return set;
+}
+
+/// The printer's parenthesis rules, which depend on the operator's class only.
+constexpr void setParentheses(OperationInfo& row)
+{
+    using namespace precedence;
+    constexpr PrecedenceSet negatives = setOf({Negation, NegativeConstant});
+    constexpr PrecedenceSet sums = setOf({Add, Subtract, Negation, NegativeConstant});
+    constexpr PrecedenceSet terms =
+        setOf({Add, Subtract, Multiply, Divide, Negation, NegativeConstant});
+    constexpr PrecedenceSet powers =
+        setOf({Add, Subtract, Multiply, Divide, Power, Negation, NegativeConstant});
+    if (row.notation == Notation::Prefix) {
+        row.parenthesizedRight = sums;
+        return;
+    }
+    if (row.notation != Notation::Infix)
+        return;
+    switch (row.precedence) {
+    case Add:
+        row.parenthesizedRight = negatives;
+        return;
+    case Subtract:
+        row.parenthesizedRight = sums;
+        return;
+    case Multiply:
+        row.parenthesizedLeft = sums;
+        row.parenthesizedRight = sums;
+        return;
+    case Divide:
+        row.parenthesizedLeft = sums;
+        row.parenthesizedRight = terms;
+        return;
+    case Power:
+        row.parenthesizedLeft = powers;
+        row.parenthesizedRight = powers;
+        return;
+    default: // the relations written infix: no rule
+        return;
+    }
+}
+
 constexpr std::array<OperationInfo, kOperationCount> buildTable()
 {
     std::array<OperationInfo, kOperationCount> rows{};
-    for (std::size_t i = 0; i < kOperationCount; ++i)
+    for (std::size_t i = 0; i < kOperationCount; ++i) {
         rows[i] = rowOf(static_cast<Operation>(i));
+        setParentheses(rows[i]);
+    }
     return rows;
 }
 
-constexpr std::array<OperationInfo, kOperationCount> kTable = buildTable();
+} // namespace
+
+constexpr std::array<OperationInfo, kOperationCount> detail::kOperationRows = buildTable();
+
+namespace {
+
+constexpr const std::array<OperationInfo, kOperationCount>& kTable = detail::kOperationRows;
 
 using RowIndex = std::array<const OperationInfo*, 256>;
 
@@ -467,17 +524,12 @@ constexpr bool consistent()
     for (std::size_t i = 0; i < kOperationCount; ++i) {
         if (static_cast<std::size_t>(kTable[i].operation) != i)
             return false;
-        const OperationInfo& row = kTable[i];
-        const bool valued = row.stack == StackEffect::Apply;
-        if (row.tokenKind == kind::Binary) {
+        // Whether each valued row has its functions is checked by the tests: comparing
+        // function pointers is no constant expression under GCC's sanitizers.
+        if (kTable[i].tokenKind == kind::Binary)
             ++binary;
-            if (valued != (row.realBinary != nullptr && row.complexBinary != nullptr))
-                return false;
-        } else {
+        else
             ++unary;
-            if (!valued || row.realUnary == nullptr || row.complexUnary == nullptr)
-                return false;
-        }
     }
     std::size_t indexedBinary = 0;
     std::size_t indexedUnary = 0;
@@ -494,6 +546,35 @@ static_assert(consistent(),
 
 } // namespace
 
+namespace {
+
+Complex complexZero(Complex, MathContext&)
+{
+    return {0.0, 0.0};
+}
+
+constexpr ValueFunctions buildValueFunctions()
+{
+    ValueFunctions f{};
+    f.realBinary.fill(realNoValue);
+    f.realUnary.fill(realZero);
+    f.complexBinary.fill(complexNoValue);
+    f.complexUnary.fill(complexZero);
+    for (const OperationInfo& row : kTable) {
+        if (row.tokenKind == kind::Binary) {
+            f.realBinary[row.code] = row.realBinary;
+            f.complexBinary[row.code] = row.complexBinary;
+        } else {
+            f.realUnary[row.code] = row.realUnary;
+            f.complexUnary[row.code] = row.complexUnary;
+        }
+    }
+    return f;
+}
+
+} // namespace
+
+constexpr ValueFunctions detail::kValueFunctions = buildValueFunctions();
 constexpr std::array<const OperationInfo*, 256> detail::kBinaryRows = buildIndex(kind::Binary);
 constexpr std::array<const OperationInfo*, 256> detail::kUnaryRows = buildIndex(kind::Unary);
 
@@ -531,29 +612,6 @@ constexpr std::array<FunctionName, N> namesOf(const std::array<Operation, N>& or
 
 constexpr std::array<FunctionName, 37> kFunctionNames = namesOf(kFirstNameTableOrder, false);
 constexpr std::array<FunctionName, 12> kTwoArgumentNames = namesOf(kSecondNameTableOrder, true);
-
-const OperationInfo& operationInfo(Operation op)
-{
-    return kTable[static_cast<std::size_t>(op)];
-}
-
-const std::array<OperationInfo, kOperationCount>& operationTable()
-{
-    return kTable;
-}
-
-std::optional<Operation> operationOf(const Token& t)
-{
-    const OperationInfo* row = findOperation(t.kind, t.op);
-    if (row == nullptr)
-        return std::nullopt;
-    return row->operation;
-}
-
-std::uint8_t codeOf(Operation op)
-{
-    return operationInfo(op).code;
-}
 
 Token makeOperationToken(Operation op)
 {

@@ -93,6 +93,29 @@ enum class StackEffect : std::uint8_t {
     Marker,    // THEN: nothing
 };
 
+/// Precedence classes of the printer: operations have 0..7, operands 8..10.
+namespace precedence {
+constexpr std::uint8_t Add = 0;
+constexpr std::uint8_t Subtract = 1;
+constexpr std::uint8_t Multiply = 2;
+constexpr std::uint8_t Divide = 3;
+constexpr std::uint8_t Power = 4;
+constexpr std::uint8_t OtherBinary = 5; // relations and two-argument functions
+constexpr std::uint8_t Negation = 6;
+constexpr std::uint8_t Function = 7;
+constexpr std::uint8_t Variable = 8;
+constexpr std::uint8_t Constant = 9;          // value >= 0
+constexpr std::uint8_t NegativeConstant = 10; // value < 0
+} // namespace precedence
+
+/// A set of precedence classes, bit k for class k.
+using PrecedenceSet = std::uint16_t;
+/// True when `set` holds class `c`.
+constexpr bool contains(PrecedenceSet set, std::uint8_t c)
+{
+    return ((set >> c) & 1U) != 0;
+}
+
 using RealUnaryFunction = double (*)(double x, MathContext& context);
 using RealBinaryFunction = double (*)(double a, double b, MathContext& context);
 using ComplexUnaryFunction = Complex (*)(Complex z, MathContext& context);
@@ -130,17 +153,47 @@ struct OperationInfo {
     /// The one-argument function that undoes this one, for solving an equation for a
     /// variable by peeling functions off; empty when there is none. REAL, CONJG and ABS
     /// stand for themselves (ABS, like SQRT for SQUARE, gives the root >= 0).
-    std::optional<Operation> inverse;
+    std::optional<Operation>
+        inverse; /// Precedence classes of the operands that the printer puts in parentheses: of the
+    /// left operand, and of the right operand (of the argument for negation). For +: right
+    /// negation or negative constant; -: right also + and -; *: both sides +, -, negation
+    /// or negative constant; /: right also * and /; ^: both sides anything but a function,
+    /// a variable or a constant >= 0. Empty for every other operation (calls put their
+    /// arguments in parentheses anyway).
+    PrecedenceSet parenthesizedLeft = 0;
+    PrecedenceSet parenthesizedRight = 0;
 };
 
-/// The row of `op`.
-const OperationInfo& operationInfo(Operation op);
+/// The value functions of each op byte, as the evaluator calls them: the row's functions;
+/// for a byte without a row a function that gives 0 (a code without a rule has the value
+/// 0); null for IF and THEN, whose meaning is their stack effect.
+struct ValueFunctions {
+    std::array<RealBinaryFunction, 256> realBinary;
+    std::array<RealUnaryFunction, 256> realUnary;
+    std::array<ComplexBinaryFunction, 256> complexBinary;
+    std::array<ComplexUnaryFunction, 256> complexUnary;
+};
 
 namespace detail {
+extern const ValueFunctions kValueFunctions;
+/// The rows, in the order of the enumeration.
+extern const std::array<OperationInfo, kOperationCount> kOperationRows;
 /// The row of each op byte of B tokens and of U tokens; null for a byte without one.
 extern const std::array<const OperationInfo*, 256> kBinaryRows;
 extern const std::array<const OperationInfo*, 256> kUnaryRows;
 } // namespace detail
+
+/// The row of `op`.
+inline const OperationInfo& operationInfo(Operation op)
+{
+    return detail::kOperationRows[static_cast<std::size_t>(op)];
+}
+
+/// The value functions of every op byte.
+inline const ValueFunctions& valueFunctions()
+{
+    return detail::kValueFunctions;
+}
 
 /// The row of the binary operation with op byte `code`, or null when there is none.
 inline const OperationInfo* findBinaryOperation(std::uint8_t code)
@@ -163,10 +216,19 @@ inline const OperationInfo* findOperation(char tokenKind, std::uint8_t code)
     return nullptr;
 }
 /// The operation of a B or U token, or empty for other tokens and unknown codes.
-std::optional<Operation> operationOf(const Token& t);
+inline std::optional<Operation> operationOf(const Token& t)
+{
+    const OperationInfo* row = findOperation(t.kind, t.op);
+    if (row == nullptr)
+        return std::nullopt;
+    return row->operation;
+}
 
 /// The op byte of `op`'s tokens.
-std::uint8_t codeOf(Operation op);
+inline std::uint8_t codeOf(Operation op)
+{
+    return operationInfo(op).code;
+}
 /// A token of `op` (kind B or U according to its arity).
 Token makeOperationToken(Operation op);
 /// Prefix builders by operation: op, second, first; and op, argument.
@@ -174,7 +236,10 @@ Chain makeBinary(Operation op, const Chain& second, const Chain& first);
 Chain makeUnary(Operation op, const Chain& argument);
 
 /// All rows, in the order of the enumeration.
-const std::array<OperationInfo, kOperationCount>& operationTable();
+inline const std::array<OperationInfo, kOperationCount>& operationTable()
+{
+    return detail::kOperationRows;
+}
 
 /// The operations of the first function-name table, in its (1-based) order, and of the
 /// second, two-argument table.

@@ -17,6 +17,20 @@ using namespace varnel;
 
 namespace {
 
+TEST(Operations, EveryValuedRowHasItsRealAndComplexFunctions)
+{
+    for (std::size_t i = 0; i < kOperationCount; ++i) {
+        const OperationInfo& row = operationInfo(static_cast<Operation>(i));
+        const bool valued = row.stack == StackEffect::Apply;
+        if (row.tokenKind == kind::Binary) {
+            EXPECT_EQ(valued, row.realBinary != nullptr && row.complexBinary != nullptr) << i;
+        } else {
+            EXPECT_TRUE(valued) << i;
+            EXPECT_TRUE(row.realUnary != nullptr && row.complexUnary != nullptr) << i;
+        }
+    }
+}
+
 TEST(Operations, FunctionNameTablesAreTheLanguagesTables)
 {
     const std::vector<std::string> firstNames{
@@ -96,6 +110,37 @@ TEST(Operations, RealAndComplexFunctionsAgreeOnRealArguments)
         }
     }
     EXPECT_FALSE(error.mark()) << error.message();
+}
+
+TEST(Operations, ParenthesesOfThePrinter)
+{
+    namespace p = precedence;
+    struct Case {
+        Operation op;
+        bool right;
+        std::uint8_t operand;
+        bool parenthesized;
+    };
+    const std::vector<Case> cases{
+        {Operation::Subtract, true, p::Subtract, true},      // a-(b-c)
+        {Operation::Subtract, false, p::Subtract, false},    // a-b-c
+        {Operation::Divide, true, p::Multiply, true},        // a/(b*c)
+        {Operation::Divide, false, p::Multiply, false},      // a*b/c
+        {Operation::Power, true, p::NegativeConstant, true}, // x^(-2)
+        {Operation::Power, false, p::Power, true},           // (a^b)^c
+        {Operation::Add, true, p::Negation, true},           // a+(-b)
+        {Operation::Add, false, p::Subtract, false},         // a-b+c
+        {Operation::Multiply, true, p::Function, false},     // a*SIN(b)
+        {Operation::Negate, true, p::Add, true},             // -(a+b)
+        {Operation::Negate, true, p::Variable, false},       // -x
+    };
+    for (const Case& c : cases) {
+        const OperationInfo& row = operationInfo(c.op);
+        const PrecedenceSet set = c.right ? row.parenthesizedRight : row.parenthesizedLeft;
+        EXPECT_EQ(contains(set, c.operand), c.parenthesized)
+            << row.spelling << (c.right ? " right" : " left") << " operand of class "
+            << int{c.operand};
+    }
 }
 
 } // namespace
