@@ -1,6 +1,7 @@
 // varnel-cli: runs one command of the solver library on an equation file from a
 // terminal, a script or a test. The library's text goes to standard output as it
-// arrives; after a successful solution the variables follow as "name=value" lines.
+// arrives; after a successful solution the variables follow as "name=value" lines, each
+// value in the shortest form that reads back as the same double.
 // Exit status: 0 when the run succeeded, 1 when it failed, 2 for bad usage.
 #include "CliHost.h"
 #include "PowerFlowGenerator.h"
@@ -9,6 +10,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include <charconv>
+#include <cmath>
 #include <csignal>
 #include <filesystem>
 #include <cstdio>
@@ -35,7 +38,10 @@ constexpr const char* kModeHelp = R"(Modes (the first character selects what the
   W1    Fourier analysis of the table given by --fft-file (same column options)
   F     read the options line only
 After a G, UI, UR, W0 or W1 run that succeeded, the path of the file written is printed
-on a line of its own (--no-solution silences it).)";
+on a line of its own (--no-solution silences it).
+After a successful S or US run every variable follows as a line name=value, the value
+in the shortest form that reads back as exactly the same double (for example 3e-20,
+0.1, 1.4142135623730951).)";
 
 /// Base name of a path as the library forms it: up to the last "." of the file's name.
 std::string baseNameOf(const std::string& path)
@@ -91,6 +97,18 @@ std::string missingAnswers(const std::string& mode, const varnel::cli::RequestAn
 
 void onInterrupt(int) { varnel::requestInterrupt(); }
 
+/// "name=value" with the shortest text that reads back as the same double.
+std::string solutionLine(const char* name, double value)
+{
+    char digits[64];
+    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
+    std::string line = name != nullptr ? name : "";
+    line += '=';
+    if (ec == std::errc())
+        line.append(digits, end);
+    return line;
+}
+
 int parseMethod(const std::string& text)
 {
     static const std::map<std::string, int> names = {
@@ -141,14 +159,16 @@ int main(int argc, char** argv)
     app.add_option("-m,--mode", mode, "Mode string (default S); see below")->capture_default_str();
     app.add_option("--method", method, "NEWTON, ROBUST, DISHONEST, HOMOTOPY or 0-3")->capture_default_str();
     app.add_option("--jacobian", jacobian, "SYMBOLIC or INCREMENTAL")->capture_default_str();
-    app.add_option("--iterations", options.maxIterations, "Maximum Newton iterations per step")
+    app.add_option("--iterations", options.maxIterations, "Maximum Newton iterations per step (at least 1)")
         ->capture_default_str();
     app.add_option("--tolerance", options.toleranceExponent,
-                   "Tolerance exponent E: converged when the largest residual is below 10^E")
+                   "Tolerance exponent E (-99..10): converged when the largest residual is below "
+                   "10^E, or exactly zero")
         ->capture_default_str();
     app.add_option("--repetitions", options.repetitions, "Repetitions of a run with repetitive updates")
         ->capture_default_str();
-    app.add_option("--delta-j", options.deltaJ, "Increment of the incremental Jacobian")->capture_default_str();
+    app.add_option("--delta-j", options.deltaJ, "Increment of the incremental Jacobian (not 0)")
+        ->capture_default_str();
     app.add_option("--delta-t", options.deltaT, "Step of the independent variable / homotopy step")
         ->capture_default_str();
     app.add_option("--guess-min", options.guessMin, "Lower end of random starting values")->capture_default_str();
@@ -161,7 +181,8 @@ int main(int argc, char** argv)
     app.add_flag("--show-results,!--no-show-results", showResults,
                  "Show progress lines and result rows (default on)");
     app.add_option("--list", listFile, "Attached list file (.LST) for repeated runs");
-    app.add_option("--list-count", listCount, "Number of list-file cases to run")->capture_default_str();
+    app.add_option("--list-count", listCount, "Number of list-file cases to run (at least 1)")
+        ->capture_default_str();
     app.add_flag("--solution,!--no-solution", printSolution,
                  "Print name=value lines after a successful S/US run (default on)");
     app.add_flag("--bell", host.bell, "Ring the terminal bell (on standard error) for every beep");
@@ -206,6 +227,16 @@ int main(int argc, char** argv)
         app.parse(argc, argv);
         options.method = parseMethod(method);
         options.jacobianMethod = parseJacobian(jacobian);
+        if (options.toleranceExponent < -99 || options.toleranceExponent > 10)
+            throw CLI::ValidationError("--tolerance", "the exponent must lie in -99..10, not " +
+                                                         std::to_string(options.toleranceExponent));
+        if (options.maxIterations < 1)
+            throw CLI::ValidationError("--iterations", "must be at least 1, not " +
+                                                           std::to_string(options.maxIterations));
+        if (options.deltaJ == 0.0 || !std::isfinite(options.deltaJ))
+            throw CLI::ValidationError("--delta-j", "must not be 0");
+        if (listCount < 1)
+            throw CLI::ValidationError("--list-count", "must be at least 1, not " + std::to_string(listCount));
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
@@ -257,6 +288,7 @@ int main(int argc, char** argv)
 
     varnel::cli::installHost(host);
     std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
 
     std::unique_ptr<CVarnelInterface> solver(
         getSolver(varnel::cli::outputCallback(), varnel::cli::hostWindow(), varnel::kRequestMessage));
@@ -270,12 +302,8 @@ int main(int argc, char** argv)
     const bool ok = solver->solve(pathBuffer.data(), mode.c_str());
 
     if (ok && printSolution && (mode == "S" || mode == "US")) {
-        std::vector<char*> lines;
-        solver->solutionStrings(&lines);
-        for (char* line : lines) {
-            std::printf("%s\n", line);
-            delete[] line;
-        }
+        for (int i = 0; i < solver->variableCount(); ++i)
+            std::printf("%s\n", solutionLine(solver->variableName(i), solver->variableValue(i)).c_str());
     }
     if (ok && printSolution) {
         if (const std::string product = productPath(mode, file, host.answers); !product.empty())

@@ -4,6 +4,7 @@
 // strings.
 #include "CVarnel.h"
 
+#include "EquationPath.h"
 #include "FourierRun.h"
 #include "Modes.h"
 
@@ -116,6 +117,13 @@ bool CVarnel::solve(char* pathBuffer, const char* mode)
             reporter.send("\n");
             reporter.send("Path too long: file names are limited to 500 characters");
             reporter.raiseError();
+        } else if (const std::string refusal =
+                       refusedEquationFile(path, m_context.files.baseName);
+                   !refusal.empty()) {
+            // Reading one of the run's own products would overwrite the input.
+            reporter.send("\n");
+            reporter.send(refusal);
+            reporter.raiseError();
         } else {
             m_context.ifMode = m_context.ifHandling ? 1 : 2;
             success = runMode(m_context, m_steps, mode != nullptr ? mode : "");
@@ -135,10 +143,16 @@ bool CVarnel::solve(char* pathBuffer, const char* mode)
         reporter.send("Internal error");
         reporter.raiseError();
     }
-    m_context.closeStreams();
-    reporter.send("\n");
     if (m_context.compileError || reporter.runError)
         success = false;
+    try {
+        m_steps.finish(); // the listing's writer must be done before its file is judged
+    } catch (...) {
+        success = false;
+    }
+    success = m_context.finishProducts(success);
+    m_context.closeStreams();
+    reporter.send("\n");
     return success;
 }
 

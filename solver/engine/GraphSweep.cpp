@@ -102,7 +102,7 @@ bool GraphSweep::prepare(RunContext& context, const GraphRequest& request)
     TextFile& table = context.stream(Stream::Results);
     if (request.forFft != 0) {
         table.close();
-        if (!table.openWrite(context.files.baseName + ".FFT"))
+        if (!table.openProduct(context.files.baseName + ".FFT"))
             return fail(context, "Unable to open file for output");
     }
 
