@@ -71,16 +71,28 @@ LRESULT answerGraph(LPARAM record)
                      a.graphVariable->c_str());
         return 0;
     }
-    if (!(a.graphFrom < a.graphTo) || a.graphSteps <= 0) {
-        std::fprintf(stderr, "varnel-cli: Value \"From\" must be less than \"To\" value!!\n");
-        return 0;
-    }
+    // The values go to the library as given: it checks them and says what is wrong.
     request->independentIndex = index;
     request->independentFrom = a.graphFrom;
     request->independentTo = a.graphTo;
     request->stepCount = a.graphSteps;
-    request->forFft = 0;
+    request->forFft = a.graphForFft ? 1 : 0;
     request->parametric = 0;
+    if (a.graphParameter && !a.graphForFft) {
+        const int parameter = indexOfName(request->names, request->nameCount, *a.graphParameter);
+        if (parameter < 0) {
+            std::fprintf(stderr,
+                         "varnel-cli: graph parameter '%s' is not a variable of the file\n",
+                         a.graphParameter->c_str());
+            return 0;
+        }
+        request->parametric = 1;
+        request->parameterIndex = parameter;
+        copyText(request->parameterName, sizeof request->parameterName, *a.graphParameter);
+        request->parameterFrom = a.parameterFrom;
+        request->parameterTo = a.parameterTo;
+        request->parameterSteps = a.parameterSteps;
+    }
     return 1;
 }
 

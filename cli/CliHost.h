@@ -16,7 +16,12 @@ struct RequestAnswers {
     std::optional<std::string> graphVariable;    // code 1: the independent variable
     double graphFrom = -10.0;
     double graphTo = 10.0;
-    int graphSteps = 100;
+    int graphSteps = 100;                        // the sample count with graphForFft
+    bool graphForFft = false;                    // "For FFT": the table goes to ".FFT"
+    std::optional<std::string> graphParameter;   // parametric graph: the parameter
+    double parameterFrom = 0.0;
+    double parameterTo = 5.0;
+    int parameterSteps = 50;
     std::optional<std::string> fftTime;          // code 0: the three columns
     std::optional<std::string> fftReal;
     std::optional<std::string> fftImag;

@@ -13,6 +13,7 @@
 #include <charconv>
 #include <cmath>
 #include <csignal>
+#include <filesystem>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -25,6 +26,8 @@ namespace {
 constexpr const char* kModeHelp = R"(Modes (the first character selects what the run does):
   S     solve the algebraic equations
   US    solve once per line of the attached list file (--list)
+  UI    solve, then write the solution to FILE's .UPD as starting values (x<BB>value;)
+  UR    as UI, but start from the values of an earlier .UPD when there is one
   DDIT  differential equations, trapezoidal rule   DDIB  backward Euler
   DDDT  integral equations
   O     unconstrained optimization: the gradient of FILE's objective written to .SJC
@@ -40,15 +43,28 @@ constexpr const char* kModeHelp = R"(Modes (the first character selects what the
   A..R  (third letter R) the operation, then its symbolic Jacobian solved
   E     eliminate by substitution, save the set with its starting values to .SJC
   R     simplify the equations and save them to .SJC
-  G     graph generation (answer with --graph-x)
-  W0    Fourier analysis of the run's result table   W1  of the file given by --fft-file
+  G     graph: one solution per point of --graph-x, per --graph-param value (x restarts at From)
+  W0    Fourier analysis of the run's .PRN (needs --fft-time/--fft-re/--fft-im)
+  W1    Fourier analysis of the table given by --fft-file (same column options)
   F     read the options line only
-
+After a G, UI, UR, W0, W1, A, E, O or R run that succeeded, the path of the file written
+is printed on a line of its own (--no-solution silences it).
 After a successful S or US run every variable follows as a line name=value, the value
 in the shortest form that reads back as exactly the same double (for example 3e-20,
 0.1, 1.4142135623730951). A successful O or A..R run prints the solution of the .SJC
 equations the same way. After a successful A, E, O or R run the path of the .SJC file
 written follows on a line of its own (--no-solution silences both).)";
+
+
+/// Base name of a path as the library forms it: up to the last "." of the file's name.
+std::string baseNameOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return path;
+    return path.substr(0, dot);
+}
 
 /// The equation file written by the symbolic modes: the path up to the last "." of the
 /// file's name, plus ".SJC"; "" for the other modes.
@@ -56,10 +72,51 @@ std::string symbolicProduct(const std::string& mode, const std::string& file)
 {
     if (mode.empty() || std::string_view("AEOR").find(mode[0]) == std::string_view::npos)
         return "";
-    const std::size_t slash = file.find_last_of('/');
-    const std::size_t dot = file.find_last_of('.');
-    const bool extension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-    return (extension ? file.substr(0, dot) : file) + ".SJC";
+    return baseNameOf(file) + ".SJC";
+}
+
+/// Where the library writes the transform of `table`.
+std::string fourierOutput(const std::string& table)
+{
+    const std::string base = baseNameOf(table);
+    std::string output = base + ".FFT";
+    std::error_code ec;
+    if (output == table || std::filesystem::equivalent(output, table, ec))
+        output = base + "-spectrum.FFT";
+    return output;
+}
+
+/// The file a successful run of `mode` produced, or "" for modes without one here.
+std::string productPath(const std::string& mode, const std::string& file,
+                        const varnel::cli::RequestAnswers& answers)
+{
+    const std::string base = baseNameOf(file);
+    if (mode[0] == 'G')
+        return base + (answers.graphForFft ? ".FFT" : ".PRN");
+    if (mode == "UI" || mode == "UR")
+        return base + ".UPD";
+    if (const std::string written = symbolicProduct(mode, file); !written.empty())
+        return written;
+    if (mode == "W0")
+        return fourierOutput(base + ".PRN");
+    if (mode[0] == 'W' && answers.fftFile)
+        return fourierOutput(*answers.fftFile);
+    return "";
+}
+
+/// The answers `mode` needs that are missing, as an option list; "" when none is.
+std::string missingAnswers(const std::string& mode, const varnel::cli::RequestAnswers& answers)
+{
+    if (mode[0] == 'G' && !answers.graphVariable)
+        return "--graph-x";
+    if (mode[0] != 'W')
+        return "";
+    std::string missing;
+    if (mode != "W0" && !answers.fftFile)
+        missing = "--fft-file";
+    if (!answers.fftTime || !answers.fftReal || !answers.fftImag)
+        missing += std::string(missing.empty() ? "" : ", ") + "--fft-time, --fft-re and --fft-im";
+    return missing;
 }
 
 void onInterrupt(int) { varnel::requestInterrupt(); }
@@ -163,7 +220,20 @@ int main(int argc, char** argv)
     app.add_option("--graph-x", graphX, "Graph generation: the independent variable");
     app.add_option("--graph-from", host.answers.graphFrom, "Graph generation: From")->capture_default_str();
     app.add_option("--graph-to", host.answers.graphTo, "Graph generation: To")->capture_default_str();
-    app.add_option("--graph-steps", host.answers.graphSteps, "Graph generation: number of steps")
+    app.add_option("--graph-steps", host.answers.graphSteps,
+                   "Graph generation: number of steps (the sample count with --graph-fft)")
+        ->capture_default_str();
+    app.add_flag("--graph-fft", host.answers.graphForFft,
+                 "Graph generation \"For FFT\": write the table to .FFT instead of .PRN");
+    std::string graphParameter;
+    app.add_option("--graph-param", graphParameter,
+                   "Parametric graph: the parameter variable (one sweep of --graph-x per value)");
+    app.add_option("--graph-param-from", host.answers.parameterFrom, "Parametric graph: From")
+        ->capture_default_str();
+    app.add_option("--graph-param-to", host.answers.parameterTo, "Parametric graph: To")
+        ->capture_default_str();
+    app.add_option("--graph-param-steps", host.answers.parameterSteps,
+                   "Parametric graph: number of parameter steps")
         ->capture_default_str();
     std::string fftFile, fftTime, fftRe, fftIm;
     app.add_option("--fft-file", fftFile, "Mode W1: the .FFT file to analyse");
@@ -172,6 +242,10 @@ int main(int argc, char** argv)
     app.add_option("--fft-im", fftIm, "Fourier analysis: imaginary part column");
     app.add_option("--fft-unit", host.answers.fftUnit, "Fourier analysis: 0 Hz, 1 rad/s, 2 sample number")
         ->capture_default_str();
+    app.add_option("--fft-from", host.answers.fftFrom, "Fourier analysis: first harmonic listed")
+        ->capture_default_str();
+    int fftTo = -1;
+    app.add_option("--fft-to", fftTo, "Fourier analysis: last harmonic listed (default: all)");
 
     try {
         app.parse(argc, argv);
@@ -218,12 +292,22 @@ int main(int argc, char** argv)
     options.listFileCount = listCount;
     if (!graphX.empty())
         host.answers.graphVariable = graphX;
+    if (!graphParameter.empty())
+        host.answers.graphParameter = graphParameter;
+    if (fftTo >= 0)
+        host.answers.fftTo = fftTo;
     if (!fftFile.empty())
         host.answers.fftFile = fftFile;
     if (!fftTime.empty() && !fftRe.empty() && !fftIm.empty()) {
         host.answers.fftTime = fftTime;
         host.answers.fftReal = fftRe;
         host.answers.fftImag = fftIm;
+    }
+
+    if (const std::string missing = missingAnswers(mode, host.answers); !missing.empty()) {
+        std::fprintf(stderr, "varnel-cli: mode %s needs %s to answer the library's request\n",
+                     mode.c_str(), missing.c_str());
+        return 2;
     }
 
     varnel::cli::installHost(host);
@@ -247,9 +331,10 @@ int main(int argc, char** argv)
         for (int i = 0; i < solver->variableCount(); ++i)
             std::printf("%s\n", solutionLine(solver->variableName(i), solver->variableValue(i)).c_str());
     }
-    const std::string product = symbolicProduct(mode, file);
-    if (ok && printSolution && !product.empty())
-        std::printf("%s\n", product.c_str());
+    if (ok && printSolution) {
+        if (const std::string product = productPath(mode, file, host.answers); !product.empty())
+            std::printf("%s\n", product.c_str());
+    }
     std::fflush(stdout);
     return ok ? 0 : 1;
 }

@@ -5,7 +5,7 @@
 #include "CVarnel.h"
 
 #include "EquationPath.h"
-
+#include "FourierRun.h"
 #include "Modes.h"
 
 #include <algorithm>
@@ -22,7 +22,12 @@ constexpr std::size_t kListFileNameLimit = 128;
 
 CVarnel::CVarnel() : CVarnel(nullptr, 0) {}
 
-CVarnel::CVarnel(HWND wnd, unsigned int msg) : m_wnd(wnd), m_msg(msg) {}
+CVarnel::CVarnel(HWND wnd, unsigned int msg)
+{
+    // Requests of a run go to this window (RunContext::ask).
+    m_context.window = wnd;
+    m_context.requestMessage = msg;
+}
 
 CVarnel::~CVarnel()
 {
@@ -188,7 +193,21 @@ int CVarnel::solutionStrings(std::vector<char*>* strings)
     return 1;
 }
 
-bool CVarnel::fourierTransform(int, int, int, int, int, const char*)
+bool CVarnel::fourierTransform(int direction, int, int amplitudePhase, int degrees, int,
+                               const char* tablePath)
 {
-    return stageNotBuilt(m_context.reporter, "Fourier analysis");
+    try {
+        // A call of its own, outside a run: an earlier run's failure is not this one's.
+        m_context.reporter.runError = false;
+        FourierFlags flags;
+        flags.direction = direction;
+        flags.amplitudePhase = amplitudePhase != 0;
+        flags.degrees = degrees != 0;
+        return runFourier(m_context, tablePath != nullptr ? tablePath : "", flags);
+    } catch (...) {
+        m_context.reporter.send("\n");
+        m_context.reporter.send("Internal error");
+        m_context.reporter.raiseError();
+        return false;
+    }
 }

@@ -26,7 +26,7 @@ public:
     int variableCount() override;
     int solutionStrings(std::vector<char*>* strings) override;
     bool fourierTransform(int direction, int second, int amplitudePhase, int degrees, int fifth,
-                          const char* outputPath) override;
+                          const char* tablePath) override;
 
     /// Base name of a path: everything before its last "." (at most 500 characters).
     static std::string baseNameOf(std::string_view path);
@@ -40,8 +40,6 @@ public:
     const varnel::StepLoop& steps() const { return m_steps; }
 
 private:
-    HWND m_wnd = nullptr;
-    unsigned m_msg = 0;
     varnel::RunSettings m_hostSettings; // the host's record as setOptions copied it
     varnel::RunContext m_context;
     varnel::StepLoop m_steps{m_context.reporter};

@@ -42,6 +42,12 @@ void RunContext::reset(const RunSettings& hostSettings)
     times = {};
 }
 
+bool RunContext::ask(RequestCode code, void* record) const
+{
+    return SendMessageA(window, requestMessage, static_cast<WPARAM>(code),
+                        reinterpret_cast<LPARAM>(record)) == 1;
+}
+
 void RunContext::closeStreams()
 {
     for (TextFile& f : streams)

@@ -12,6 +12,9 @@
 #include "RunSettings.h"
 #include "TextFile.h"
 
+#include "varnel/Platform.h"
+#include "varnel/Requests.h"
+
 #include <array>
 #include <random>
 
@@ -58,6 +61,10 @@ struct RunContext {
     /// clock when the object is made).
     int random() { return static_cast<int>(generator() % 32768u); }
 
+    /// Sends a request record to the host window (synchronously); true when the host
+    /// answered 1. Without a window every request is answered 0.
+    bool ask(RequestCode code, void* record) const;
+
     RunSettings settings;
     EquationSet set;
     Reporter reporter;
@@ -66,6 +73,8 @@ struct RunContext {
     std::array<TextFile, kStreamCount> streams;
     PhaseTimes times;
     std::minstd_rand generator;
+    HWND window = nullptr;        // the host's request target (kept across runs)
+    unsigned requestMessage = 0;  // the message number requests are sent with
 
     int stepNumber = 1;
     int stepTotal = 1;

@@ -62,6 +62,8 @@ void StepLoop::runSteps(RunContext& context, int total)
             table.writeRow(context.set.variables, true, s, context.settings.showResults);
             ++s;
             ++context.stepNumber;
+            if (m_advance && !context.reporter.runError)
+                m_advance(context, context.stepNumber - 1);
             saveVariables(context.set.variables, m_rememberedValues);
         } else {
             if (context.lastTry) {

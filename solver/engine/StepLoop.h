@@ -10,6 +10,7 @@
 #include "NewtonIteration.h"
 #include "RunContext.h"
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -25,14 +26,22 @@ public:
     /// Mode "US": compiles when needed, then runs steps until stepTotal are solved, one
     /// fails or the list file ends. True when the last step solved.
     bool repeatSteps(RunContext& context);
+    /// Compiles the equations read last when they still need it (starting values, list
+    /// file, counts, folding). False on a compile error.
+    bool compile(RunContext& context) { return compileIfNeeded(context); }
+
+    /// Moves the swept variables of a graph between steps: called after every solved step
+    /// with the number of steps solved so far in the run, before the values are remembered
+    /// as the next step's start. Not called after a failed step or with the run error set.
+    using StepAdvance = std::function<void(RunContext& context, int solvedSteps)>;
+    void setStepAdvance(StepAdvance advance) { m_advance = std::move(advance); }
+
     /// Opens the attached list file (see ListFileSteps::open).
     bool openListFile(RunContext& context) { return m_listFile.open(context); }
     /// Waits for the Jacobian listing; called before the run returns.
     void finish() { m_jacobian.finishListing(); }
 
     const Homotopy& homotopy() const { return m_homotopy; }
-    /// Compiles the equations when they are new (the symbolic modes before an operation).
-    bool compile(RunContext& context) { return compileIfNeeded(context); }
 
 private:
     void runSteps(RunContext& context, int total);
@@ -46,6 +55,7 @@ private:
     NewtonIteration m_newton;
     Homotopy m_homotopy;
     ListFileSteps m_listFile;
+    StepAdvance m_advance;
 
     struct IfCondition {
         Chain code;

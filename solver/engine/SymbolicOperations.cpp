@@ -6,6 +6,7 @@
 #include "EquationSaver.h"
 #include "LineWriter.h"
 #include "OptionsLine.h"
+#include "Simplifier.h"
 
 #include <cmath>
 #include <cstdio>
@@ -372,11 +373,12 @@ OperationResult SymbolicOperations::eliminate()
 
 OperationResult SymbolicOperations::simplify()
 {
-    Reporter& reporter = m_context.reporter;
-    reporter.send("\n");
-    reporter.send("Simplification is not available in this version of the library");
-    reporter.raiseError();
-    return OperationResult::Failed;
+    Simplifier simplifier(m_context.reporter);
+    simplifier.complexMode = m_context.settings.complexMode;
+    EquationSet& set = m_context.set;
+    if (!simplifier.simplifyEquations(set, 1, set.equationCount()) || m_context.reporter.runError)
+        return OperationResult::Failed;
+    return save(false);
 }
 
 OperationResult SymbolicOperations::save(bool withInitialValues)

@@ -79,7 +79,8 @@ TEST(Cli, HelpNamesEveryOptionAndMode)
          {"--mode", "--method", "--jacobian", "--iterations", "--tolerance", "--repetitions", "--delta-j",
           "--delta-t", "--guess-min", "--guess-max", "--simplify", "--no-simplify", "--auto-homotopy",
           "--groups", "--no-groups", "--show-iterations", "--show-derivatives", "--show-results",
-          "--no-show-results", "--list", "--list-count", "DDIT", "KFK", "ASJ", "W1"})
+          "--no-show-results", "--list", "--list-count", "DDIT", "KFK", "ASJ", "W1", "--graph-param",
+          "--graph-param-from", "--graph-param-to", "--graph-param-steps", "--graph-fft", "UI", "UR"})
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
 }
 
@@ -113,7 +114,18 @@ TEST(Cli, SolvesEveryBundledExample)
         if (entry.path().extension() != ".alg")
             continue;
         const std::string file = (dir / name).string();
-        if (name == "equilibrium_pressures.alg") { // a list-file run
+        if (name.rfind("graph_", 0) == 0) { // a graph run: its command is in its comment
+            const std::string text = readFile(dir / name);
+            const std::size_t at = text.find("varnel-cli ");
+            ASSERT_NE(at, std::string::npos) << name;
+            std::string arguments = text.substr(at + 11, text.find('\n', at) - at - 11);
+            arguments = replaceAll(arguments, " " + name, " " + file);
+            const Outcome o = runCli(arguments);
+            EXPECT_EQ(o.status, 0) << name << "\n" << o.out;
+            EXPECT_NE(o.out.find("\n" + (dir / entry.path().stem()).string() + ".PRN\n"),
+                      std::string::npos)
+                << o.out;
+        } else if (name == "equilibrium_pressures.alg") { // a list-file run
             const std::string list = (dir / "equilibrium_pressures.LST").string();
             EXPECT_EQ(runCli("--mode US --list " + list + " --list-count 5 " + file).status, 0) << name;
         } else {
@@ -126,6 +138,57 @@ TEST(Cli, SolvesEveryBundledExample)
         ++solved;
     }
     EXPECT_GE(solved, 15);
+}
+
+} // namespace
+
+namespace {
+
+TEST(Cli, ModesWithRequestsNeedTheirAnswersAndPrintTheirProduct)
+{
+    TempDir dir;
+    writeFile(dir / "wave.alg", "v = 2*cos(t);\nw = 0;\n");
+    const std::string file = (dir / "wave.alg").string();
+    const std::string base = (dir / "wave").string();
+    const std::string graph = "--mode G --graph-x t --graph-from 0 ";
+    const std::string period = graph + "--graph-to 6.283185307179586 ";
+    const std::string columns = " --fft-time t --fft-re v --fft-im w --fft-to 2 ";
+    struct Case {
+        std::string arguments;
+        int status;
+        std::string product; // the path printed after the library's text, "" for none
+    };
+    const Case cases[] = {
+        {"--mode G " + file, 2, ""},               // no --graph-x
+        {"--mode W0 --fft-time t " + file, 2, ""}, // columns missing
+        {"--mode W1" + columns + file, 2, ""},     // no --fft-file
+        {period + "--graph-steps 8 " + file, 0, base + ".PRN"},
+        {"--mode W0" + columns + file, 0, base + ".FFT"}, // the table of that run
+        {period + "--graph-steps 8 --no-solution " + file, 0, ""},
+        {period + "--graph-steps 0 " + file, 1, ""}, // refused by the library
+        {graph + "--graph-to 0 " + file, 1, ""},     // From = To
+        {period + "--graph-param v --graph-param-steps 0 " + file, 1, ""},
+        {period + "--graph-steps 8 --graph-fft " + file, 0, base + ".FFT"},
+        {"--mode W1 --fft-file " + base + ".FFT" + columns + file, 0, base + "-spectrum.FFT"},
+        {"--mode UI " + file, 1, ""}, // more variables than equations
+    };
+    for (const Case& c : cases) {
+        const Outcome o = runCli(c.arguments);
+        EXPECT_EQ(o.status, c.status) << c.arguments << "\n" << o.out;
+        for (const char* extension : {".PRN", ".FFT", "-spectrum.FFT", ".UPD"}) {
+            const std::string line = "\n" + base + extension + "\n";
+            const bool printed = o.out.find(line) != std::string::npos;
+            EXPECT_EQ(printed, c.product == base + extension) << c.arguments << "\n" << o.out;
+        }
+        if (!c.product.empty()) {
+            EXPECT_TRUE(o.out.ends_with("\n" + c.product + "\n")) << o.out;
+            EXPECT_TRUE(std::filesystem::exists(c.product)) << c.product;
+        }
+    }
+    writeFile(dir / "root.alg", "x^2 = 9;\n");
+    const Outcome update = runCli("--mode UI " + (dir / "root.alg").string());
+    EXPECT_EQ(update.status, 0) << update.out;
+    EXPECT_NE(update.out.find("\n" + (dir / "root.UPD").string() + "\n"), std::string::npos) << update.out;
 }
 
 } // namespace

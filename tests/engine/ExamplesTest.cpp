@@ -234,3 +234,49 @@ TEST(Examples, LanguageExamples)
 }
 
 } // namespace
+
+namespace {
+
+TEST(Examples, VanDerWaalsIsothermsAsAParametricGraph)
+{
+    // The command in the example's comment: Vm from 0.1 to 1 in 36 steps, T from 280 to 320
+    // in 4; every row against the explicit form p = R T/(Vm - b) - a/Vm^2.
+    TempDir dir;
+    const auto source = std::filesystem::path(VARNEL_SOURCE_DIR) / "examples" / "graph_vdw_isotherms.alg";
+    std::filesystem::copy(source, dir / "vdw.alg");
+    TranscriptHost host;
+    host.answer = [](unsigned code, LPARAM record) -> LRESULT {
+        if (code != varnel::RequestGraph)
+            return 0;
+        auto* r = reinterpret_cast<varnel::GraphRequest*>(record);
+        r->independentIndex = 2; // p, a, Vm, b, R, T
+        r->independentFrom = 0.1;
+        r->independentTo = 1.0;
+        r->stepCount = 36;
+        r->parametric = 1;
+        r->parameterIndex = 5;
+        r->parameterFrom = 280.0;
+        r->parameterTo = 320.0;
+        r->parameterSteps = 4;
+        return 1;
+    };
+    SolverOptions options;
+    options.showResults = 0;
+    ASSERT_TRUE(host.run((dir / "vdw.alg").string(), "G", options)) << host.log;
+    std::istringstream table(readFile(dir / "vdw.PRN"));
+    std::string line;
+    std::getline(table, line);
+    EXPECT_EQ(line, "PARAMETER:         T        5");
+    std::getline(table, line); // the header
+    int rows = 0;
+    double p = 0, a = 0, vm = 0, b = 0, r = 0, t = 0;
+    while (table >> p >> a >> vm >> b >> r >> t) {
+        EXPECT_NEAR(vm, 0.1 + 0.025 * (rows % 37), 1e-7) << rows;
+        EXPECT_NEAR(t, 280.0 + 10.0 * (rows / 37), 1e-7) << rows;
+        EXPECT_NEAR(p, 0.08314 * t / (vm - 0.04267) - 3.640 / (vm * vm), 1e-6) << rows;
+        ++rows;
+    }
+    EXPECT_EQ(rows, 5 * 37);
+}
+
+} // namespace

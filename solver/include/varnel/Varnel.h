@@ -76,9 +76,11 @@ public:
     /// them with delete[]. Always returns 1.
     virtual int solutionStrings(std::vector<char*>* strings) = 0;
     /// Fourier analysis of a result table: direction flag, (unused), amplitude-and-phase
-    /// flag, degrees flag, (unused), output path (null: the run's ".FFT" name).
+    /// flag, degrees flag, (unused), the table to analyse (null: the last run's ".PRN").
+    /// Sends request code 0 for the columns; the transform is written beside the table
+    /// as its base name + ".FFT" (+ "-spectrum.FFT" when the table is itself that file).
     virtual bool fourierTransform(int direction, int second, int amplitudePhase, int degrees,
-                                  int fifth, const char* outputPath) = 0;
+                                  int fifth, const char* tablePath) = 0;
     virtual ~CVarnelInterface();
 };
 
