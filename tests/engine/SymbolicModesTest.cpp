@@ -122,6 +122,16 @@ TEST(SymbolicModes, DerivedFilesSolveToTheOriginalSolution)
     EXPECT_NEAR(2 * (x - 2) + 2 * (x * y - 3) * y, 0.0, 1e-9);
     EXPECT_NEAR(2 * (x * y - 3) * x + 2 * y, 0.0, 1e-9);
 
+    // Simplification: the saved set is shorter and solves the same.
+    run.copyExample("simplify_long.alg");
+    ASSERT_TRUE(run.run("simplify_long.alg", "AFS"));
+    const std::string simplified = run.read("simplify_long.SJC");
+    EXPECT_LT(simplified.size() + 40, run.read("simplify_long.alg").size());
+    run.write("simplified.alg", simplified);
+    ASSERT_TRUE(run.run("simplified.alg", "S", tight));
+    EXPECT_NEAR(run["x"], 4.5, 1e-10);
+    EXPECT_NEAR(run["y"], 13.5, 1e-10);
+
     // Elimination: the saved set has the same solution as the user's.
     const std::string original = "{Options: 50 -12}\ny \x85 2*x + 1;\nx*y = 3;\nx \xbb 0.8;\n";
     run.write("elim.alg", original);
