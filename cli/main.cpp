@@ -28,7 +28,10 @@ constexpr const char* kModeHelp = R"(Modes (the first character selects what the
   UI    solve, then write the solution to FILE's .UPD as starting values (x<BB>value;)
   UR    as UI, but start from the values of an earlier .UPD when there is one
   DDIT  differential equations, trapezoidal rule   DDIB  backward Euler
-  DDDT  integral equations
+  DDDT  integral equations, trapezoidal rule      DDDS  Simpson's rule   DDDR  rectangles
+        DDIT/DDIB step t by Delta T (--delta-t, or the options line) for --repetitions
+        steps, one result row per step; t starts at 0 unless a starting value gives it;
+        each step starts from the values of the step just solved
   O     unconstrained optimization                 KFK   constrained optimization
   ALR   estimation and regression (needs --list)
   ASJ   symbolic Jacobian   ASL  linearized equations   ASS  symbolic linearized equations

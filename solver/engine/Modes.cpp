@@ -5,6 +5,7 @@
 #include "FourierRun.h"
 #include "GraphSweep.h"
 #include "UpdateFile.h"
+#include "IntegrationModes.h"
 
 #include <array>
 #include <vector>
@@ -167,7 +168,7 @@ constexpr std::array kModes{
     ModeEntry{'U', updates, nullptr},
     ModeEntry{'E', nullptr, "Symbolic elimination"},
     ModeEntry{'A', nullptr, "Symbolic operations"},
-    ModeEntry{'D', nullptr, "Solving differential and integral equations"},
+    ModeEntry{'D', runIntegrationMode, nullptr},
     ModeEntry{'K', nullptr, "Constrained optimization"},
     ModeEntry{'O', nullptr, "Unconstrained optimization"},
     ModeEntry{'R', nullptr, "Simplification"},
