@@ -83,7 +83,7 @@ private:
     std::vector<Equation> m_savedEquations;
     std::vector<double> m_rememberedValues; // values at the start of a step
     bool m_success = false;
-    std::vector<std::string> m_columns;             // integration table columns
+    std::vector<std::string> m_columns;           // integration table columns
     std::function<void(RunContext&)> m_afterStep; // set while integrating
 };
 
