@@ -9,9 +9,9 @@
 #include "EquationFile.h"
 #include "EquationSaver.h"
 #include "ListFileSteps.h"
-#include "OptionsLine.h"
 #include "Quadrature.h"
 #include "StartingValues.h"
+#include "TextFile.h"
 
 #include <filesystem>
 #include <fstream>
@@ -21,45 +21,22 @@ namespace varnel {
 
 namespace {
 
-/// The user's statements: the equation file without its options line (when the first
-/// line is one), as the reader saw them.
-bool userText(const std::string& path, std::string& text)
+std::string wholeFile(const std::string& path, bool& ok)
 {
     std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    const std::size_t end = text.find('\n');
-    RunSettings scratch;
-    if (applyOptionsLine(text.substr(0, end), scratch))
-        text.erase(0, end == std::string::npos ? text.size() : end + 1);
-    return true;
+    ok = static_cast<bool>(in);
+    return ok ? std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>())
+              : std::string();
 }
 
-/// Writes `content` to `path` through a sibling file renamed into place, so that a failed
-/// write never leaves a partial product.
-bool writeWhole(const std::string& path, const std::string& content)
+bool cannotOpen(Reporter& reporter, const std::string& path)
 {
-    const std::string part = path + ".part";
-    {
-        std::ofstream out(part, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-        out.close();
-        if (!out) {
-            std::error_code ec;
-            std::filesystem::remove(part, ec);
-            return false;
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(part, path, ec);
-    if (ec) {
-        std::filesystem::remove(part, ec);
-        return false;
-    }
-    return true;
+    reporter.send("\n");
+    reporter.send("Equation file ");
+    reporter.send(path);
+    reporter.send(" cannot be opened");
+    reporter.raiseError();
+    return false;
 }
 
 void copyValuesByName(const VariableTable& from, VariableTable& to)
@@ -82,45 +59,39 @@ void copyValuesByName(const VariableTable& from, VariableTable& to)
 bool saveAndReadBack(RunContext& context)
 {
     Reporter& reporter = context.reporter;
-    std::string text;
-    if (!userText(context.files.equationFile, text)) {
-        reporter.send("\n");
-        reporter.send("Equation file ");
-        reporter.send(context.files.equationFile);
-        reporter.send(" cannot be opened");
-        reporter.raiseError();
-        return false;
-    }
+    bool read = false;
+    const std::string text = workingCopyOf(wholeFile(context.files.equationFile, read));
+    if (!read)
+        return cannotOpen(reporter, context.files.equationFile);
     const std::string output = context.files.baseName + ".SJC";
     std::string saved;
     if (!saveEquations(text, context.set, false, output, reporter, saved))
         return false;
-    if (!writeWhole(output, saved)) {
+    // Written whole or not at all: the product replaces the old file only on a clean close.
+    TextFile product;
+    if (product.openProduct(output)) {
+        product.writeString(saved);
+        product.close();
+    }
+    if (product.result() != 0) {
         reporter.send("\n");
         reporter.send("Unable to open file for output");
         reporter.raiseError();
         return false;
     }
 
-    TextFile& input = context.stream(Stream::Input);
-    input.close();
-    input.suppressMessages = true;
-    if (!input.openRead(output)) {
-        reporter.send("\n");
-        reporter.send("Equation file ");
-        reporter.send(output);
-        reporter.send(" cannot be opened");
-        reporter.raiseError();
-        return false;
-    }
+    // The saved file is the equation input from here on.
+    const std::string input = wholeFile(output, read);
+    if (!read)
+        return cannotOpen(reporter, output);
     EquationSet readBack;
     ParseState state;
     const std::string folder = std::filesystem::path(context.files.baseName).parent_path().string();
-    const bool read =
-        readStatements(input, context.settings.complexMode, folder, readBack, reporter, state);
-    input.close();
-    if (!read || reporter.runError) {
-        reporter.raiseError();
+    if (!readStatements(input, nullptr, context.settings.complexMode, folder, readBack, reporter,
+                        state) ||
+        reporter.runError) {
+        if (!reporter.runError)
+            reporter.raiseError();
         return false;
     }
     // The saved text repeats the user's starting-value statements; the transformed set

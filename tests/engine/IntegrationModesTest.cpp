@@ -158,8 +158,10 @@ TEST(IntegrationModes, BadInputFailsWithItsMessageAndTouchesNoFile)
         EXPECT_NE(run.log.find(c.message), std::string::npos) << run.log;
         EXPECT_EQ(readFile(dir / "ode.alg"),
                   "{Options: 30 -12 NEWTON SYMBOLIC}\n" + std::string(c.text));
-        EXPECT_FALSE(std::filesystem::exists(dir / "ode.SJC"));
-        EXPECT_FALSE(std::filesystem::exists(dir / "ode.SJC.part"));
+        int files = 0; // the equation file alone: no product, no temporary file
+        for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path()))
+            ++files;
+        EXPECT_EQ(files, 1);
     }
 }
 
