@@ -168,7 +168,7 @@ int main(int argc, char** argv)
                    "Tolerance exponent E (-99..10): converged when the largest residual is below "
                    "10^E, or exactly zero")
         ->capture_default_str();
-    app.add_option("--repetitions", options.repetitions, "Repetitions of a run with repetitive updates")
+    app.add_option("--repetitions", options.repetitions, "Repetitions of a run with repetitive updates; time steps of DDIT/DDIB")
         ->capture_default_str();
     app.add_option("--delta-j", options.deltaJ, "Increment of the incremental Jacobian (not 0)")
         ->capture_default_str();
