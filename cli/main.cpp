@@ -29,7 +29,10 @@ constexpr const char* kModeHelp = R"(Modes (the first character selects what the
   UI    solve, then write the solution to FILE's .UPD as starting values (x<BB>value;)
   UR    as UI, but start from the values of an earlier .UPD when there is one
   DDIT  differential equations, trapezoidal rule   DDIB  backward Euler
-  DDDT  integral equations
+  DDDT  integral equations, trapezoidal rule      DDDS  Simpson's rule   DDDR  rectangles
+        DDIT/DDIB step t by Delta T (--delta-t, or the options line) for --repetitions
+        steps, one result row per step; t starts at 0 unless a starting value gives it;
+        each step starts from the values of the step just solved
   O     unconstrained optimization: the gradient of FILE's objective written to .SJC
         and solved (its stationary point)          KFK   constrained optimization
   ALR   estimation and regression (needs --list)
@@ -189,7 +192,7 @@ int main(int argc, char** argv)
                    "Tolerance exponent E (-99..10): converged when the largest residual is below "
                    "10^E, or exactly zero")
         ->capture_default_str();
-    app.add_option("--repetitions", options.repetitions, "Repetitions of a run with repetitive updates")
+    app.add_option("--repetitions", options.repetitions, "Repetitions of a run with repetitive updates; time steps of DDIT/DDIB")
         ->capture_default_str();
     app.add_option("--delta-j", options.deltaJ, "Increment of the incremental Jacobian (not 0)")
         ->capture_default_str();

@@ -6,6 +6,7 @@
 #include "GraphSweep.h"
 #include "SymbolicModes.h"
 #include "UpdateFile.h"
+#include "IntegrationModes.h"
 
 #include <array>
 #include <vector>
@@ -168,7 +169,7 @@ constexpr std::array kModes{
     ModeEntry{'U', updates, nullptr},
     ModeEntry{'E', eliminationMode, nullptr},
     ModeEntry{'A', symbolicMode, nullptr},
-    ModeEntry{'D', nullptr, "Solving differential and integral equations"},
+    ModeEntry{'D', runIntegrationMode, nullptr},
     ModeEntry{'K', nullptr, "Constrained optimization"},
     ModeEntry{'O', optimizationMode, nullptr},
     ModeEntry{'R', simplificationMode, nullptr},

@@ -23,6 +23,15 @@ bool StepLoop::ifConditionsHold(RunContext& context)
     return true;
 }
 
+void StepLoop::writeRow(ResultTable& table, RunContext& context, bool solved, int s)
+{
+    if (context.integrating && m_afterStep)
+        table.writeIntegrationRow(m_columns, context.set.variables, solved, s,
+                                  context.settings.showResults);
+    else
+        table.writeRow(context.set.variables, solved, s, context.settings.showResults);
+}
+
 void StepLoop::runSteps(RunContext& context, int total)
 {
     saveVariables(context.set.variables, m_rememberedValues);
@@ -59,7 +68,9 @@ void StepLoop::runSteps(RunContext& context, int total)
         if (m_success && ifConditionsHold(context)) {
             if (s == 0)
                 m_newton.reportStep(context);
-            table.writeRow(context.set.variables, true, s, context.settings.showResults);
+            writeRow(table, context, true, s);
+            if (m_afterStep)
+                m_afterStep(context);
             ++s;
             ++context.stepNumber;
             if (m_advance && !context.reporter.runError)
@@ -77,7 +88,7 @@ void StepLoop::runSteps(RunContext& context, int total)
             }
             m_success = false;
             m_newton.setDampingExhausted(true);
-            table.writeRow(context.set.variables, false, s, context.settings.showResults);
+            writeRow(table, context, false, s);
         }
     }
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(

@@ -11,10 +11,13 @@
 #include "RunContext.h"
 
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
 namespace varnel {
+
+class ResultTable;
 
 class StepLoop {
 public:
@@ -38,6 +41,20 @@ public:
 
     /// Opens the attached list file (see ListFileSteps::open).
     bool openListFile(RunContext& context) { return m_listFile.open(context); }
+    /// While differential equations are integrated: the result rows show `columns` by
+    /// name (the integration table), and `afterStep` runs after every solved step, once its
+    /// row is written and before its values are remembered as the next step's start.
+    void setIntegration(std::vector<std::string> columns,
+                        std::function<void(RunContext&)> afterStep)
+    {
+        m_columns = std::move(columns);
+        m_afterStep = std::move(afterStep);
+    }
+    void clearIntegration()
+    {
+        m_columns.clear();
+        m_afterStep = nullptr;
+    }
     /// Waits for the Jacobian listing; called before the run returns.
     void finish() { m_jacobian.finishListing(); }
 
@@ -45,6 +62,7 @@ public:
 
 private:
     void runSteps(RunContext& context, int total);
+    void writeRow(ResultTable& table, RunContext& context, bool solved, int s);
     void solveStep(RunContext& context);
     bool ifConditionsHold(RunContext& context);
     int countIfTokens(const RunContext& context) const;
@@ -65,6 +83,8 @@ private:
     std::vector<Equation> m_savedEquations;
     std::vector<double> m_rememberedValues; // values at the start of a step
     bool m_success = false;
+    std::vector<std::string> m_columns;           // integration table columns
+    std::function<void(RunContext&)> m_afterStep; // set while integrating
 };
 
 } // namespace varnel

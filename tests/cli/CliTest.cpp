@@ -128,6 +128,15 @@ TEST(Cli, SolvesEveryBundledExample)
         } else if (name == "equilibrium_pressures.alg") { // a list-file run
             const std::string list = (dir / "equilibrium_pressures.LST").string();
             EXPECT_EQ(runCli("--mode US --list " + list + " --list-count 5 " + file).status, 0) << name;
+        } else if (name == "rc_transient.alg" || name == "tank_draining.alg") {
+            // stepped through time: every step solves, none says "Solution Found!"
+            const Outcome o = runCli("--mode DDIT " + file);
+            EXPECT_EQ(o.status, 0) << name << "\n" << o.out;
+            EXPECT_NE(o.out.find("  50 "), std::string::npos) << name;
+        } else if (name == "integral_equation.alg") {
+            const Outcome o = runCli("--mode DDDS " + file);
+            EXPECT_EQ(o.status, 0) << name << "\n" << o.out;
+            EXPECT_NE(o.out.find("Solution Found!"), std::string::npos) << name;
         } else {
             // Minimisations are solved through their gradient.
             const bool minimisation = name == "minimum_bowl.alg" || name == "rosenbrock.alg";
