@@ -2,6 +2,7 @@
 #include "Modes.h"
 
 #include "Compilation.h"
+#include "SymbolicRuns.h"
 
 #include <array>
 
@@ -82,9 +83,9 @@ constexpr std::array kModes{
     ModeEntry{'S', solve, nullptr},
     ModeEntry{'U', updates, nullptr},
     ModeEntry{'E', nullptr, "Symbolic elimination"},
-    ModeEntry{'A', nullptr, "Symbolic operations"},
+    ModeEntry{'A', symbolicOperation, nullptr},
     ModeEntry{'D', nullptr, "Solving differential and integral equations"},
-    ModeEntry{'K', nullptr, "Constrained optimization"},
+    ModeEntry{'K', constrainedOptimization, nullptr},
     ModeEntry{'O', nullptr, "Unconstrained optimization"},
     ModeEntry{'R', nullptr, "Simplification"},
     ModeEntry{'G', graphGeneration, nullptr},
