@@ -184,7 +184,8 @@ int main(int argc, char** argv)
     pathBuffer.push_back('\0');
     const bool ok = solver->solve(pathBuffer.data(), mode.c_str());
 
-    if (ok && printSolution && (mode == "S" || mode == "US")) {
+    if (ok && printSolution &&
+        (mode == "S" || mode == "US" || mode == "KFK" || mode == "ALR")) {
         std::vector<char*> lines;
         solver->solutionStrings(&lines);
         for (char* line : lines) {
