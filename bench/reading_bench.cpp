@@ -35,9 +35,9 @@ void readGeneratedFile(benchmark::State& state)
         varnel::EquationSet set;
         varnel::ParseState parse;
         varnel::Reporter reporter;
-        varnel::TextFile input, results, work;
-        const bool ok = varnel::readEquationFile((dir / "gen").string(), settings, set, reporter, input, results,
-                                                 work, parse);
+        varnel::TextFile input, results;
+        const bool ok = varnel::readEquationFile((dir / "gen.ALG").string(), (dir / "gen").string(), settings,
+                                                 set, reporter, input, results, parse);
         if (!ok || set.equationCount() != 2000)
             state.SkipWithError("reading failed");
         benchmark::DoNotOptimize(set);

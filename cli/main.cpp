@@ -1,6 +1,7 @@
 // varnel-cli: runs one command of the solver library on an equation file from a
 // terminal, a script or a test. The library's text goes to standard output as it
-// arrives; after a successful solution the variables follow as "name=value" lines.
+// arrives; after a successful solution the variables follow as "name=value" lines, each
+// value in the shortest form that reads back as the same double.
 // Exit status: 0 when the run succeeded, 1 when it failed, 2 for bad usage.
 #include "CliHost.h"
 #include "PowerFlowGenerator.h"
@@ -9,6 +10,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include <charconv>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <map>
@@ -29,9 +32,25 @@ constexpr const char* kModeHelp = R"(Modes (the first character selects what the
   AFS   simplification      AFC  complex form           E    symbolic elimination
   G     graph generation (answer with --graph-x)
   W0    Fourier analysis of the run's result table   W1  of the file given by --fft-file
-  F     read the options line only)";
+  F     read the options line only
+
+After a successful S or US run every variable follows as a line name=value, the value
+in the shortest form that reads back as exactly the same double (for example 3e-20,
+0.1, 1.4142135623730951).)";
 
 void onInterrupt(int) { varnel::requestInterrupt(); }
+
+/// "name=value" with the shortest text that reads back as the same double.
+std::string solutionLine(const char* name, double value)
+{
+    char digits[64];
+    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
+    std::string line = name != nullptr ? name : "";
+    line += '=';
+    if (ec == std::errc())
+        line.append(digits, end);
+    return line;
+}
 
 int parseMethod(const std::string& text)
 {
@@ -83,14 +102,16 @@ int main(int argc, char** argv)
     app.add_option("-m,--mode", mode, "Mode string (default S); see below")->capture_default_str();
     app.add_option("--method", method, "NEWTON, ROBUST, DISHONEST, HOMOTOPY or 0-3")->capture_default_str();
     app.add_option("--jacobian", jacobian, "SYMBOLIC or INCREMENTAL")->capture_default_str();
-    app.add_option("--iterations", options.maxIterations, "Maximum Newton iterations per step")
+    app.add_option("--iterations", options.maxIterations, "Maximum Newton iterations per step (at least 1)")
         ->capture_default_str();
     app.add_option("--tolerance", options.toleranceExponent,
-                   "Tolerance exponent E: converged when the largest residual is below 10^E")
+                   "Tolerance exponent E (-99..10): converged when the largest residual is below "
+                   "10^E, or exactly zero")
         ->capture_default_str();
     app.add_option("--repetitions", options.repetitions, "Repetitions of a run with repetitive updates")
         ->capture_default_str();
-    app.add_option("--delta-j", options.deltaJ, "Increment of the incremental Jacobian")->capture_default_str();
+    app.add_option("--delta-j", options.deltaJ, "Increment of the incremental Jacobian (not 0)")
+        ->capture_default_str();
     app.add_option("--delta-t", options.deltaT, "Step of the independent variable / homotopy step")
         ->capture_default_str();
     app.add_option("--guess-min", options.guessMin, "Lower end of random starting values")->capture_default_str();
@@ -103,7 +124,8 @@ int main(int argc, char** argv)
     app.add_flag("--show-results,!--no-show-results", showResults,
                  "Show progress lines and result rows (default on)");
     app.add_option("--list", listFile, "Attached list file (.LST) for repeated runs");
-    app.add_option("--list-count", listCount, "Number of list-file cases to run")->capture_default_str();
+    app.add_option("--list-count", listCount, "Number of list-file cases to run (at least 1)")
+        ->capture_default_str();
     app.add_flag("--solution,!--no-solution", printSolution,
                  "Print name=value lines after a successful S/US run (default on)");
     app.add_flag("--bell", host.bell, "Ring the terminal bell (on standard error) for every beep");
@@ -131,6 +153,16 @@ int main(int argc, char** argv)
         app.parse(argc, argv);
         options.method = parseMethod(method);
         options.jacobianMethod = parseJacobian(jacobian);
+        if (options.toleranceExponent < -99 || options.toleranceExponent > 10)
+            throw CLI::ValidationError("--tolerance", "the exponent must lie in -99..10, not " +
+                                                         std::to_string(options.toleranceExponent));
+        if (options.maxIterations < 1)
+            throw CLI::ValidationError("--iterations", "must be at least 1, not " +
+                                                           std::to_string(options.maxIterations));
+        if (options.deltaJ == 0.0 || !std::isfinite(options.deltaJ))
+            throw CLI::ValidationError("--delta-j", "must not be 0");
+        if (listCount < 1)
+            throw CLI::ValidationError("--list-count", "must be at least 1, not " + std::to_string(listCount));
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
@@ -172,6 +204,7 @@ int main(int argc, char** argv)
 
     varnel::cli::installHost(host);
     std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
 
     std::unique_ptr<CVarnelInterface> solver(
         getSolver(varnel::cli::outputCallback(), varnel::cli::hostWindow(), varnel::kRequestMessage));
@@ -185,12 +218,8 @@ int main(int argc, char** argv)
     const bool ok = solver->solve(pathBuffer.data(), mode.c_str());
 
     if (ok && printSolution && (mode == "S" || mode == "US")) {
-        std::vector<char*> lines;
-        solver->solutionStrings(&lines);
-        for (char* line : lines) {
-            std::printf("%s\n", line);
-            delete[] line;
-        }
+        for (int i = 0; i < solver->variableCount(); ++i)
+            std::printf("%s\n", solutionLine(solver->variableName(i), solver->variableValue(i)).c_str());
     }
     std::fflush(stdout);
     return ok ? 0 : 1;

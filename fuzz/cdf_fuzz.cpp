@@ -103,6 +103,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         checkEquationText(text.str());
     } else {
         check(!std::filesystem::exists(output, ec));
+        // A field that is not a number is named by its line and column.
+        if (result.message.find("is not a number") != std::string::npos)
+            check(result.message.find(": line ") != std::string::npos &&
+                  result.message.find(", column ") != std::string::npos);
     }
     return 0;
 }

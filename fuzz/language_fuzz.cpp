@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <unistd.h>
@@ -114,12 +115,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         TextFile input;
         TextFile results;
-        TextFile work;
-        ok = readEquationFile((dir / "fz").string(), settings, set, reporter, input, results, work,
-                              state);
+        ok = readEquationFile((dir / "fz.ALG").string(), (dir / "fz").string(), settings, set, reporter,
+                              input, results, state);
     }
     if (!ok) {
-        check(state.abort);
+        // A refused options line stops the reading without a parse error.
+        check(state.abort || reporter.runError);
         check(!state.errorMessage.empty() || state.interrupted || reporter.runError);
         return 0;
     }
@@ -127,10 +128,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(set.equationCount() <= kMaxEquations);
     check(set.variables.count() <= kMaxVariables);
 
-    // The working copy holds no line longer than 80 characters.
-    std::ifstream copy(dir / "fz.TMP", std::ios::binary);
+    // The working copy holds no line longer than 80 characters, unless a name or a
+    // number longer than a line runs through the rest of it.
+    std::istringstream copy(workingCopyOf(bytes));
     for (std::string line; std::getline(copy, line);)
-        check(line.size() <= 80);
+        check(line.size() <= 80 || line.find_first_of(" \t\r", 79) == std::string::npos);
 
     std::vector<double> values(static_cast<std::size_t>(set.variables.count()) + 1, 0.5);
     Evaluator evaluator(reporter);

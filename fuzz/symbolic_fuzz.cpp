@@ -53,8 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Reporter reporter;
     bool ok = false;
     {
-        TextFile input, results, work;
-        ok = readEquationFile((dir / "fz").string(), settings, set, reporter, input, results, work, state);
+        TextFile input, results;
+        ok = readEquationFile((dir / "fz.ALG").string(), (dir / "fz").string(), settings, set, reporter, input,
+                              results, state);
     }
     if (!ok)
         return 0;

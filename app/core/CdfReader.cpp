@@ -106,6 +106,19 @@ std::string_view slice(std::string_view line, Columns c) {
     return line.substr(c.first - 1, c.last - c.first + 1);
 }
 
+/// The first field of a card that is not a number: its column (from 1) and its text.
+struct BadField {
+    size_t column = 0; // 0: none
+    std::string text;
+
+    void note(std::string_view line, std::string_view field) {
+        if (column != 0)
+            return;
+        column = static_cast<size_t>(field.data() - line.data()) + 1;
+        text = std::string(field);
+    }
+};
+
 /// Reads the columns of one card; any field that does not read cleanly spoils the card,
 /// which is then read as whitespace-separated fields instead. Blank fields are zero.
 class ColumnCard {
@@ -119,6 +132,8 @@ public:
             return 0;
         }
         std::optional<int> value = wholeInt(text);
+        if (!value)
+            m_bad.note(m_line, text);
         m_clean = m_clean && value.has_value();
         return value.value_or(0);
     }
@@ -128,9 +143,14 @@ public:
         if (text.empty())
             return 0.0;
         std::optional<double> value = wholeReal(text);
+        if (!value)
+            m_bad.note(m_line, text);
         m_clean = m_clean && value.has_value();
         return value.value_or(0.0);
     }
+
+    /// The first numeric column that did not read (column 0 when all did).
+    const BadField &bad() const { return m_bad; }
 
     std::string text(Columns c) const { return std::string(trim(slice(m_line, c))); }
 
@@ -143,13 +163,14 @@ public:
 private:
     std::string_view m_line;
     bool m_clean = true;
+    BadField m_bad;
 };
 
 bool reaches(std::string_view line, size_t column) {
     return line.size() >= column;
 }
 
-std::optional<CdfBus> busByColumns(std::string_view line) {
+std::optional<CdfBus> busByColumns(std::string_view line, BadField &bad) {
     if (!reaches(line, 68)) // generation MVAR, the last field the conversion needs
         return std::nullopt;
     ColumnCard card(line);
@@ -170,12 +191,14 @@ std::optional<CdfBus> busByColumns(std::string_view line) {
     bus.desiredVoltage = card.real({85, 90});
     bus.shuntG = card.real({107, 114});
     bus.shuntB = card.real({115, 122});
-    if (!card.clean())
+    if (!card.clean()) {
+        bad = card.bad();
         return std::nullopt;
+    }
     return bus;
 }
 
-std::optional<CdfBranch> branchByColumns(std::string_view line) {
+std::optional<CdfBranch> branchByColumns(std::string_view line, BadField &bad) {
     if (!reaches(line, 41)) // line charging
         return std::nullopt;
     ColumnCard card(line);
@@ -193,12 +216,14 @@ std::optional<CdfBranch> branchByColumns(std::string_view line) {
     branch.charging = card.real({41, 50});
     branch.ratio = card.real({77, 82});
     branch.shift = card.real({84, 90});
-    if (!card.clean())
+    if (!card.clean()) {
+        bad = card.bad();
         return std::nullopt;
+    }
     return branch;
 }
 
-std::optional<CdfInterchange> interchangeByColumns(std::string_view line) {
+std::optional<CdfInterchange> interchangeByColumns(std::string_view line, BadField &bad) {
     if (!reaches(line, 21)) // scheduled export
         return std::nullopt;
     ColumnCard card(line);
@@ -209,18 +234,20 @@ std::optional<CdfInterchange> interchangeByColumns(std::string_view line) {
     card.separator(8);
     interchange.name = card.text({9, 20});
     interchange.exportMw = card.real({21, 28});
-    if (!card.clean())
+    if (!card.clean()) {
+        bad = card.bad();
         return std::nullopt;
+    }
     return interchange;
 }
 
 // ---- whitespace-separated fields -------------------------------------------------
 
-/// Takes the words of a card in order, like a scanf that stops at the first field that
-/// does not convert: from then on every field keeps the value it had.
+/// Takes the words of a card in order; at the first word missing every later field keeps
+/// the value it had, and a word that is there but is not a number is noted in `bad()`.
 class WordCard {
 public:
-    explicit WordCard(std::string_view line) : m_words(splitWords(line)) {}
+    explicit WordCard(std::string_view line) : m_line(line), m_words(splitWords(line)) {}
 
     bool integer(int &field) {
         std::optional<int> value = next() ? wholeInt(m_word) : std::nullopt;
@@ -237,6 +264,7 @@ public:
         return true;
     }
     bool ok() const { return m_ok; }
+    const BadField &bad() const { return m_bad; }
 
 private:
     bool next() {
@@ -246,21 +274,26 @@ private:
         return true;
     }
     template <typename T> bool store(const std::optional<T> &value, T &field) {
-        if (!value)
+        if (!value) {
+            if (m_index > 0 && m_index <= m_words.size() && m_ok)
+                m_bad.note(m_line, m_word);
             return m_ok = false;
+        }
         field = *value;
         return true;
     }
 
+    std::string_view m_line;
     std::vector<std::string_view> m_words;
     std::string_view m_word;
+    BadField m_bad;
     size_t m_index = 0;
     bool m_ok = true;
 };
 
 /// The card in free format, starting from the previous card's values; false when even
 /// the bus number does not read.
-bool busByWords(std::string_view line, CdfBus &bus) {
+bool busByWords(std::string_view line, CdfBus &bus, BadField &bad) {
     WordCard card(line);
     if (!card.integer(bus.number))
         return false;
@@ -273,10 +306,11 @@ bool busByWords(std::string_view line, CdfBus &bus) {
     bool shunt = card.ok() && card.real(maxQ) && card.real(minQ) && card.real(g) && card.real(b);
     bus.shuntG = shunt ? g : 0.0;
     bus.shuntB = shunt ? b : 0.0;
+    bad = card.bad();
     return true;
 }
 
-bool branchByWords(std::string_view line, CdfBranch &branch) {
+bool branchByWords(std::string_view line, CdfBranch &branch, BadField &bad) {
     WordCard card(line);
     if (!card.integer(branch.from))
         return false;
@@ -291,15 +325,17 @@ bool branchByWords(std::string_view line, CdfBranch &branch) {
                        card.real(ratio) && card.real(shift);
     branch.ratio = transformer ? ratio : 0.0;
     branch.shift = transformer ? shift : 0.0;
+    bad = card.bad();
     return true;
 }
 
-bool interchangeByWords(std::string_view line, CdfInterchange &interchange) {
+bool interchangeByWords(std::string_view line, CdfInterchange &interchange, BadField &bad) {
     WordCard card(line);
     if (!card.integer(interchange.area))
         return false;
     card.integer(interchange.slackBus) && card.word(interchange.name) &&
         card.real(interchange.exportMw);
+    bad = card.bad();
     return true;
 }
 
@@ -421,12 +457,21 @@ private:
 
     bool takeBus(std::string_view line, int lineNumber) {
         CdfBus bus;
-        if (std::optional<CdfBus> byColumns = busByColumns(line)) {
+        BadField columnFault;
+        BadField wordFault;
+        // A card in the format's columns whose numbers all read but whose separators do
+        // not (a number wider than its field) is read by words and checked afterwards.
+        const bool reachesColumns = reaches(line, 68);
+        if (std::optional<CdfBus> byColumns = busByColumns(line, columnFault)) {
             bus = *byColumns;
         } else {
             bus = m_previousBus;
-            if (!busByWords(line, bus))
+            if (!busByWords(line, bus, wordFault))
                 return fail(lineNumber, "the bus card does not begin with a bus number");
+            // A field that is not a number would give another network: refuse the card,
+            // naming the field where the card's columns put it when it has them.
+            if (wordFault.column != 0 && (columnFault.column != 0 || !reachesColumns))
+                return notANumber(lineNumber, columnFault.column != 0 ? columnFault : wordFault);
         }
         bus.line = lineNumber;
         m_previousBus = bus;
@@ -436,12 +481,21 @@ private:
 
     bool takeBranch(std::string_view line, int lineNumber) {
         CdfBranch branch;
-        if (std::optional<CdfBranch> byColumns = branchByColumns(line)) {
+        BadField columnFault;
+        BadField wordFault;
+        // A card in the format's columns whose numbers all read but whose separators do
+        // not (a number wider than its field) is read by words and checked afterwards.
+        const bool reachesColumns = reaches(line, 41);
+        if (std::optional<CdfBranch> byColumns = branchByColumns(line, columnFault)) {
             branch = *byColumns;
         } else {
             branch = m_previousBranch;
-            if (!branchByWords(line, branch))
+            if (!branchByWords(line, branch, wordFault))
                 return fail(lineNumber, "the branch card does not begin with a bus number");
+            // A field that is not a number would give another network: refuse the card,
+            // naming the field where the card's columns put it when it has them.
+            if (wordFault.column != 0 && (columnFault.column != 0 || !reachesColumns))
+                return notANumber(lineNumber, columnFault.column != 0 ? columnFault : wordFault);
         }
         branch.line = lineNumber;
         m_previousBranch = branch;
@@ -451,18 +505,34 @@ private:
 
     bool takeInterchange(std::string_view line, int lineNumber) {
         CdfInterchange interchange;
-        if (std::optional<CdfInterchange> byColumns = interchangeByColumns(line)) {
+        BadField columnFault;
+        BadField wordFault;
+        // A card in the format's columns whose numbers all read but whose separators do
+        // not (a number wider than its field) is read by words and checked afterwards.
+        const bool reachesColumns = reaches(line, 21);
+        if (std::optional<CdfInterchange> byColumns = interchangeByColumns(line, columnFault)) {
             interchange = *byColumns;
         } else {
             interchange = m_previousInterchange;
-            if (!interchangeByWords(line, interchange))
+            if (!interchangeByWords(line, interchange, wordFault))
                 return fail(lineNumber, "the interchange card does not begin with an area number");
+            // A field that is not a number would give another network: refuse the card,
+            // naming the field where the card's columns put it when it has them.
+            if (wordFault.column != 0 && (columnFault.column != 0 || !reachesColumns))
+                return notANumber(lineNumber, columnFault.column != 0 ? columnFault : wordFault);
         }
         interchange.line = lineNumber;
         m_previousInterchange = interchange;
         ++m_interchangesInSection;
         m_result.network.interchanges.push_back(std::move(interchange));
         return true;
+    }
+
+    bool notANumber(int lineNumber, const BadField &field) {
+        m_result.ok = false;
+        m_result.message = "line " + std::to_string(lineNumber) + ", column " +
+                           std::to_string(field.column) + ": \"" + field.text + "\" is not a number";
+        return false;
     }
 
     bool fail(int lineNumber, const std::string &message) {

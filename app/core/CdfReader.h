@@ -69,8 +69,10 @@ struct CdfReadResult {
 /// skipped. A card that reaches the last field the conversion needs and whose fixed
 /// columns all read cleanly is read by the columns of the format (names with blanks,
 /// numbers that touch); any other card is read as whitespace-separated fields in the
-/// same order, and a field that does not read keeps the value of the section's previous
-/// card. The item count of a section header is only a hint: when an INTERCHANGE section
+/// same order, and a field missing at its end keeps the value of the section's previous
+/// card. A field that is there but is not a number fails the reading with "line L,
+/// column C: "text" is not a number" (the column of the format's field when the card
+/// reaches the format's columns). The item count of a section header is only a hint: when an INTERCHANGE section
 /// closes before its count of cards, the cards right after the end line still count.
 /// Never throws on any input; a file that ends before "END" fails with a clear message.
 CdfReadResult readCdf(std::istream &in);

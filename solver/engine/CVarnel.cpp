@@ -4,6 +4,8 @@
 // strings.
 #include "CVarnel.h"
 
+#include "EquationPath.h"
+
 #include "Modes.h"
 
 #include <algorithm>
@@ -110,6 +112,13 @@ bool CVarnel::solve(char* pathBuffer, const char* mode)
             reporter.send("\n");
             reporter.send("Path too long: file names are limited to 500 characters");
             reporter.raiseError();
+        } else if (const std::string refusal =
+                       refusedEquationFile(path, m_context.files.baseName);
+                   !refusal.empty()) {
+            // Reading one of the run's own products would overwrite the input.
+            reporter.send("\n");
+            reporter.send(refusal);
+            reporter.raiseError();
         } else {
             m_context.ifMode = m_context.ifHandling ? 1 : 2;
             success = runMode(m_context, m_steps, mode != nullptr ? mode : "");
@@ -129,10 +138,16 @@ bool CVarnel::solve(char* pathBuffer, const char* mode)
         reporter.send("Internal error");
         reporter.raiseError();
     }
-    m_context.closeStreams();
-    reporter.send("\n");
     if (m_context.compileError || reporter.runError)
         success = false;
+    try {
+        m_steps.finish(); // the listing's writer must be done before its file is judged
+    } catch (...) {
+        success = false;
+    }
+    success = m_context.finishProducts(success);
+    m_context.closeStreams();
+    reporter.send("\n");
     return success;
 }
 

@@ -46,9 +46,9 @@ bool readEquations(RunContext& context)
         return false;
     ParseState state;
     const bool ok =
-        readEquationFile(context.files.baseName, context.settings, context.set, context.reporter,
-                         context.stream(Stream::Input), context.stream(Stream::Results),
-                         context.stream(Stream::WorkingCopy), state);
+        readEquationFile(context.files.equationFile, context.files.baseName, context.settings,
+                         context.set, context.reporter, context.stream(Stream::Input),
+                         context.stream(Stream::Results), state);
     context.applyComplexMode();
     context.needsCompilation = true;
     if (!ok || context.reporter.runError) {
@@ -72,7 +72,7 @@ bool readOptionsOnly(RunContext& context)
     std::string line(kOptionsLineLimit + 1, '\0');
     const std::size_t length = input.readLine(line.data(), kOptionsLineLimit);
     line.resize(length);
-    applyOptionsLine(line, context.settings);
+    applyOptionsLine(line, context.settings, context.reporter);
     // The input stream is left open at its first line for the stage that follows.
     context.reporter.resetStream(input);
     return !context.reporter.runError;

@@ -80,6 +80,7 @@ void Jacobian::evaluate(RunContext& context, const EquationOrdering& ordering, i
         reporter.sendf("%d", equation);
         reporter.send("\n");
         reporter.send(evaluator.error().message());
+        reporter.send("\n"); // ends the message's line: the next message starts its own
         onFailure(equation);
     };
     const bool incremental = context.settings.jacobianMethod == JACOBIAN_INCREMENTAL;

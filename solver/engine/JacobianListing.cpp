@@ -205,7 +205,8 @@ std::string listingText(const std::vector<EquationDerivative>& derivatives)
 
 void writeListingFile(TextFile& file, const std::string& path, const std::string& text)
 {
-    file.openWrite(path);
+    // Replaces the listing only when complete, never through a link of that name.
+    file.openProduct(path);
     file.writeString(text);
     file.writeLineEnd();
     file.close();

@@ -55,6 +55,7 @@ bool ListFileSteps::open(RunContext& context)
         context.reporter.send("File ");
         context.reporter.send(settings.listFileName);
         context.reporter.send(" Does Not Exist");
+        context.reporter.send("\n");
         settings.listFileAttached = false;
         return false;
     }

@@ -75,6 +75,12 @@ bool repeatedSteps(ModeRun& run)
     context.reporter.send("Number of Steps:");
     context.reporter.sendf("%4d", context.stepTotal);
     context.reporter.send("\n");
+    if (context.stepTotal < 1) {
+        context.reporter.send("\n");
+        context.reporter.send("The number of steps must be at least 1");
+        context.reporter.raiseError();
+        return false;
+    }
     return run.steps.repeatSteps(context);
 }
 

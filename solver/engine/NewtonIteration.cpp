@@ -102,7 +102,7 @@ void NewtonIteration::evalFactorSolveAdd(RunContext& context, Jacobian& jacobian
         double r1 = groupResidualNorm(context, g, worst);
         halvings = 0;
         while ((r1 > r0 || m_failingMark) && halvings <= maxInterpolations &&
-               decimalExponent(r1) >= context.settings.toleranceExponent) {
+               !meetsTolerance(r1, context.settings.toleranceExponent)) {
             ++halvings;
             for (int p = m_ordering.groupFirst(g); p <= m_ordering.groupLast(g); ++p) {
                 const auto v = static_cast<std::size_t>(m_ordering.variableAt(p));
@@ -113,7 +113,7 @@ void NewtonIteration::evalFactorSolveAdd(RunContext& context, Jacobian& jacobian
         endedFailing = endedFailing || m_failingMark;
         if (halvings > maxInterpolations)
             goOn = false;
-        if (decimalExponent(r1) >= context.settings.toleranceExponent)
+        if (!meetsTolerance(r1, context.settings.toleranceExponent))
             allConverged = false;
         else if (allConverged)
             m_convergedGroups = g;
@@ -139,8 +139,10 @@ void NewtonIteration::evalFactorSolveAdd(RunContext& context, Jacobian& jacobian
 
 bool NewtonIteration::converged(const RunContext& context) const
 {
-    return m_errorExponent < context.settings.toleranceExponent &&
-           m_convergedGroups >= m_ordering.groupCount();
+    // An exactly zero largest residual (exponent -99) meets every tolerance.
+    const bool small = m_errorExponent < context.settings.toleranceExponent ||
+                       (m_errorExponent == -99 && m_largestResidual == 0.0);
+    return small && m_convergedGroups >= m_ordering.groupCount();
 }
 
 void NewtonIteration::printIteration(RunContext& context) const
@@ -227,8 +229,7 @@ void NewtonIteration::reportStep(RunContext& context) const
         context.reporter.send("\n");
         return;
     }
-    if (m_iterationCount >= context.settings.maxIterations &&
-        m_errorExponent >= context.settings.toleranceExponent) {
+    if (m_iterationCount >= context.settings.maxIterations && !converged(context)) {
         context.reporter.send("Iteration Limit Sol ");
         context.reporter.sendf("%4d", context.stepNumber);
         return;

@@ -1,6 +1,8 @@
 // The run context's start-of-run reset and its streams.
 #include "RunContext.h"
 
+#include <cstdio>
+
 #include "varnel/Platform.h"
 
 #include <chrono>
@@ -44,6 +46,31 @@ void RunContext::closeStreams()
 {
     for (TextFile& f : streams)
         f.close();
+}
+
+bool RunContext::finishProducts(bool success)
+{
+    TextFile& table = stream(Stream::Results);
+    if (!table.isProduct())
+        return success; // the run never came to write beside the equation file
+    if (!success) {
+        // A failed or interrupted run leaves no product: what it began is dropped, and
+        // what an earlier run left no longer describes the equation file.
+        for (TextFile& f : streams)
+            f.discard();
+        for (const char* extension : {"PRN", "JAC"})
+            std::remove((files.baseName + "." + extension).c_str());
+        return false;
+    }
+    table.close();
+    if (table.result() == 0)
+        return true;
+    reporter.send("\n");
+    reporter.send("The result table ");
+    reporter.send(files.baseName + ".PRN");
+    reporter.send(" could not be written");
+    reporter.raiseError();
+    return false;
 }
 
 } // namespace varnel

@@ -43,6 +43,11 @@ struct RunContext {
     /// from the host's record, counters and file names cleared.
     void reset(const RunSettings& hostSettings);
     void closeStreams();
+    /// The common end's decision on the files written beside the equation file, after
+    /// every writer has finished: a successful run commits them, a failed one discards
+    /// them and removes the result table and Jacobian listing left by earlier runs. The
+    /// run's success afterwards (false when the result table could not be written).
+    bool finishProducts(bool success);
     TextFile& stream(Stream s) { return streams[static_cast<std::size_t>(s)]; }
 
     /// The complex-mode switch of the run (set by the options line) is settings.complexMode;

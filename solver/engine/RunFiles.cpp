@@ -22,7 +22,7 @@ void RunFiles::assign(std::string_view fullPath)
     listing.clear();
     if (path.empty() || baseName.size() > kBaseNameLimit)
         return;
-    equationFile = resolveCompanion(baseName, "ALG");
+    equationFile = resolveEquationFile(path, baseName);
     listing = baseName + ".JAC";
 }
 

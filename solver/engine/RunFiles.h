@@ -15,7 +15,8 @@ struct RunFiles {
 
     std::string path;         // as the host gave it
     std::string baseName;     // everything before the last "." of the file's own name
-    std::string equationFile; // base name + ".ALG" in whatever case exists (empty: none computed)
+    std::string equationFile; // the path itself; base name + ".ALG" in any case only for a path
+                              // without extension (empty: none computed)
     std::string listing;      // base name + ".JAC"
 
     /// Base name of a path: everything before its last "." when that dot belongs to the

@@ -248,6 +248,12 @@ bool StepLoop::repeatSteps(RunContext& context)
             break;
     }
     context.needsCompilation = false;
+    const int ran = context.stepNumber - 1;
+    if (m_listFile.exhausted() && ran < context.stepTotal && !context.reporter.runError) {
+        context.reporter.sendf("The list file holds %d cases: %d of %d steps ran", ran, ran,
+                               context.stepTotal);
+        context.reporter.send("\n");
+    }
     return m_success;
 }
 

@@ -42,6 +42,17 @@ void trace(const char* format, ...)
 
 void Reporter::send(std::string_view text) const
 {
+    // "Error ..." ends its line: whatever comes next must not run into it.
+    if (m_errorLineOpen && !text.empty()) {
+        m_errorLineOpen = false;
+        if (text.front() != '\n')
+            deliver("\n");
+    }
+    deliver(text);
+}
+
+void Reporter::deliver(std::string_view text) const
+{
     OutputCallback cb = g_callback.load();
     if (cb == nullptr)
         return;
@@ -68,6 +79,7 @@ void Reporter::raiseError()
     beep();
     send("\n");
     send("Error ...");
+    m_errorLineOpen = true;
 }
 
 void Reporter::announce(std::string_view text) const
@@ -110,6 +122,7 @@ void Reporter::reportInterrupted() const
 
 void Reporter::resetRun()
 {
+    m_errorLineOpen = false;
     runError = false;
     expOverflowReported = false;
 }

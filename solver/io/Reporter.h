@@ -24,7 +24,8 @@ void trace(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 class Reporter {
 public:
-    /// Sends one piece of text through the output callback (nothing without one).
+    /// Sends one piece of text through the output callback (nothing without one). The
+    /// first piece after "Error ..." begins on a new line.
     void send(std::string_view text) const;
     /// Sends one printf-formatted piece.
     void sendf(const char* format, ...) const __attribute__((format(printf, 2, 3)));
@@ -51,6 +52,11 @@ public:
 
     bool runError = false;
     bool expOverflowReported = false;
+
+private:
+    void deliver(std::string_view text) const;
+
+    mutable bool m_errorLineOpen = false; // "Error ..." was the last text sent
 };
 
 } // namespace varnel

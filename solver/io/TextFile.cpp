@@ -5,11 +5,15 @@
 #include "TextFile.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <climits>
 #include <cstring>
+#include <fcntl.h>
 #include <locale.h>
+#include <string>
+#include <unistd.h>
 
 namespace varnel {
 
@@ -19,6 +23,17 @@ namespace {
 // other's results or switch each other's messages off.
 thread_local int t_lastResult = 0;
 thread_local bool t_quiet = false;
+std::atomic<unsigned> g_productCounter{0};
+
+/// A name for a product's temporary file beside `name`: hidden, and unique to this
+/// process and attempt, so that two runs writing the same product never share it.
+std::string temporaryNameFor(const std::string& name, unsigned attempt)
+{
+    const std::size_t slash = name.find_last_of('/');
+    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    return name.substr(0, start) + "." + name.substr(start) + "." + std::to_string(getpid()) + "-" +
+           std::to_string(g_productCounter.fetch_add(1)) + "-" + std::to_string(attempt) + ".part";
+}
 
 /// Switches the calling thread to the C locale for one formatted conversion, so that
 /// "." stays the decimal point even when the host has set a national locale.
@@ -63,7 +78,7 @@ bool parseField(const char*& p, int& value)
 
 TextFile::~TextFile()
 {
-    close();
+    discard();
 }
 
 int TextFile::lastResult()
@@ -93,6 +108,8 @@ void TextFile::setResult(int result)
 
 bool TextFile::openRead(const std::string& name, bool binary)
 {
+    if (isProduct())
+        close();
     m_lookAheadValid = false;
     m_atEndOfLine = false;
     m_pushback = -1;
@@ -124,6 +141,8 @@ bool TextFile::openRead(const std::string& name, bool binary)
 
 bool TextFile::openWrite(const std::string& name, bool binary)
 {
+    if (isProduct())
+        close();
     m_lookAheadValid = false;
     m_atEndOfLine = false;
     m_pushback = -1;
@@ -142,21 +161,89 @@ bool TextFile::openWrite(const std::string& name, bool binary)
     return m_stream != nullptr;
 }
 
-void TextFile::close()
+bool TextFile::openProduct(const std::string& name, bool binary)
+{
+    close();
+    const std::string copy = name;
+    int descriptor = -1;
+    std::string temporary;
+    for (unsigned attempt = 0; attempt < 100 && descriptor < 0; ++attempt) {
+        temporary = temporaryNameFor(copy, attempt);
+        errno = 0;
+        descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor < 0 && errno != EEXIST)
+            break;
+    }
+    m_name = copy;
+    m_binary = binary;
+    m_reading = false;
+    if (descriptor < 0) {
+        setResult(streamError());
+        return false;
+    }
+    m_stream = ::fdopen(descriptor, binary ? "wb" : "w");
+    if (m_stream == nullptr) {
+        const int error = streamError();
+        ::close(descriptor);
+        ::unlink(temporary.c_str());
+        setResult(error);
+        return false;
+    }
+    m_temporaryName = temporary;
+    m_writing = true;
+    setResult(0);
+    return true;
+}
+
+void TextFile::resetState()
 {
     m_reading = m_writing = false;
     m_lookAheadValid = false;
     m_atEndOfLine = false;
     m_pushback = -1;
+}
+
+void TextFile::close()
+{
+    resetState();
     if (m_stream == nullptr) {
         m_name.clear();
+        m_temporaryName.clear();
         return;
     }
     errno = 0;
-    const int closed = std::fclose(m_stream);
+    int error = 0;
+    if (isProduct() && (std::fflush(m_stream) != 0 || std::ferror(m_stream)))
+        error = streamError();
+    errno = 0;
+    if (std::fclose(m_stream) != 0 && error == 0)
+        error = streamError();
     m_stream = nullptr;
+    if (isProduct()) {
+        errno = 0;
+        if (error == 0 && std::rename(m_temporaryName.c_str(), m_name.c_str()) != 0)
+            error = streamError();
+        if (error != 0)
+            ::unlink(m_temporaryName.c_str());
+        m_temporaryName.clear();
+    }
     // The name stays for the message of a failing close.
-    setResult(closed == 0 ? 0 : streamError());
+    setResult(error);
+    m_name.clear();
+}
+
+void TextFile::discard()
+{
+    if (!isProduct()) {
+        close();
+        return;
+    }
+    resetState();
+    if (m_stream != nullptr)
+        std::fclose(m_stream);
+    m_stream = nullptr;
+    ::unlink(m_temporaryName.c_str());
+    m_temporaryName.clear();
     m_name.clear();
 }
 
@@ -276,6 +363,29 @@ void TextFile::skipLine()
         if (c == '\n')
             return;
     }
+}
+
+void TextFile::readRest(std::string& text)
+{
+    if (!m_reading) {
+        setResult(EBADF);
+        return;
+    }
+    const std::size_t before = text.size();
+    if (m_pushback >= 0)
+        text.push_back(static_cast<char>(m_pushback));
+    if (m_lookAheadValid)
+        text.push_back(static_cast<char>(m_lookAhead));
+    m_pushback = -1;
+    m_lookAheadValid = false;
+    errno = 0;
+    char block[65536];
+    std::size_t n = 0;
+    while ((n = std::fread(block, 1, sizeof block, m_stream)) > 0)
+        text.append(block, n);
+    count += static_cast<long>(text.size() - before);
+    m_atEndOfLine = text.size() > before && text.back() == '\n';
+    setResult(std::ferror(m_stream) ? streamError() : 0);
 }
 
 namespace {

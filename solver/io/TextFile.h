@@ -22,6 +22,7 @@ public:
     static constexpr int kNone = -0x7fffffff;
 
     TextFile() = default;
+    /// Closes the stream; a product still open is discarded, never committed.
     ~TextFile();
     TextFile(const TextFile&) = delete;
     TextFile& operator=(const TextFile&) = delete;
@@ -31,8 +32,20 @@ public:
     /// Creates or empties `name` with mode "w" ("wb"); an open file is reopened with
     /// "w+" ("wb+"). False on failure.
     bool openWrite(const std::string& name, bool binary = false);
-    /// Closes the stream and releases the name; harmless when not open.
+    /// Opens a product: the text goes to a new temporary file in the folder of `name`,
+    /// which replaces `name` (never what a symbolic link of that name points to) only
+    /// when the stream is closed without error. An open stream is closed first. False
+    /// when the temporary file cannot be created; `name` is then untouched.
+    bool openProduct(const std::string& name, bool binary = false);
+    /// Closes the stream and releases the name; harmless when not open. A product is
+    /// committed: renamed over its name when every write and the close succeeded, else
+    /// removed, leaving the result of the failure.
     void close();
+    /// Closes a product without committing it: its temporary file is removed and the
+    /// file of its name stays as it was. Other streams are simply closed.
+    void discard();
+    /// True while a product is open (its name is not yet replaced).
+    bool isProduct() const { return !m_temporaryName.empty(); }
     bool isOpen() const { return m_stream != nullptr; }
 
     /// True when no character remains.
@@ -48,6 +61,9 @@ public:
     std::size_t readLine(char* buffer, std::size_t capacity, bool pad = false);
     /// Reads up to and including the next line feed; -1 when the file ends first.
     void skipLine();
+    /// Appends every character not yet read to `text` and counts them; result 0, or the
+    /// error that stopped the reading.
+    void readRest(std::string& text);
     /// Scans one number with "%d" / "%lf"; result -1 at the end of the file, -2 when
     /// something else stands there.
     int readInteger();
@@ -87,9 +103,11 @@ private:
     void afterWrite();
     void printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
     int peekRaw();
+    void resetState();
 
     std::FILE* m_stream = nullptr;
     std::string m_name;
+    std::string m_temporaryName; // a product's file until it is committed
     int m_result = 0;
     bool m_reading = false;
     bool m_writing = false;

@@ -1,5 +1,6 @@
 // The reading order of an equation file: announcement, files, options line, working
-// copy with broken lines, then the statements (one pass, or two in complex mode).
+// copy with broken lines (kept in memory and mapped back to the file's lines and
+// columns), then the statements (one pass, or two in complex mode).
 #include "EquationFile.h"
 
 #include "CharClasses.h"
@@ -8,9 +9,11 @@
 #include "OptionsLine.h"
 #include "Parser.h"
 #include "Reporter.h"
+#include "SourceMap.h"
+#include "Symbols.h"
 #include "TextFile.h"
 
-#include <array>
+#include <algorithm>
 #include <filesystem>
 
 namespace varnel {
@@ -18,82 +21,82 @@ namespace varnel {
 namespace {
 
 constexpr std::size_t kLineWidth = 80;
-constexpr std::size_t kBreakSearchEnd = 41;        // lowest 1-based position searched
-constexpr std::size_t kFirstLineLimit = 1255;      // characters of the options line kept
-constexpr unsigned kInterruptPollInterval = 4096;  // characters copied between polls
+constexpr std::size_t kBreakSearchEnd = 41;       // lowest 1-based position searched
+constexpr std::size_t kFirstLineLimit = 1255;     // characters of the options line kept
 
-/// Writes lines into the working copy, breaking every line of 80 characters or more
-/// into pieces of at most 80. It holds at most one piece, so a line of any length
-/// streams through it.
-class LineBreaker {
-public:
-    explicit LineBreaker(TextFile& out) : m_out(out) {}
+/// Characters that a line break must not separate: those of names and numbers, with the
+/// signs that scale a number or prefix a factor.
+bool isTokenChar(unsigned char c)
+{
+    return isWordChar(c) || isDigitChar(c) || c == '.' || c == symbol::Degree ||
+           c == symbol::ImaginaryUnit;
+}
 
-    void put(int c)
-    {
-        m_buffer[m_size++] = static_cast<char>(c);
-        m_content = true;
-        if (m_size == kLineWidth)
-            breakPiece();
+/// True when a break before `line[i]` would fall inside a name or a number: between two
+/// of their characters, or on either side of the sign of an exponent ("1.5E" "+30").
+bool splitsToken(std::string_view line, std::size_t i)
+{
+    if (i == 0 || i >= line.size())
+        return false;
+    auto at = [&](std::size_t k) { return static_cast<unsigned char>(line[k]); };
+    const auto sign = [](unsigned char c) { return c == '+' || c == '-'; };
+    const auto mark = [](unsigned char c) { return c == 'E' || c == 'e'; };
+    if (isTokenChar(at(i - 1)) && isTokenChar(at(i)))
+        return true;
+    if (sign(at(i)) && mark(at(i - 1)))
+        return true;
+    return i >= 2 && sign(at(i - 1)) && mark(at(i - 2)) && isDigitChar(at(i));
+}
+
+/// Where the piece of `line` that begins at `start` ends (an index of `line`): the last
+/// blank from the 80th character back to the 41st, else the last "*", else the last "+"
+/// or "-" that is not the sign of an exponent; else the last place from the 80th
+/// character back that does not fall inside a name or a number; failing all, the end of
+/// the name or number that begins the piece, so that a token longer than a line stays
+/// whole.
+std::size_t pieceEnd(std::string_view line, std::size_t start)
+{
+    auto at = [&](std::size_t p) { return static_cast<unsigned char>(line[start + p - 1]); };
+    auto last = [&](auto accept) -> std::size_t {
+        for (std::size_t p = kLineWidth; p >= kBreakSearchEnd; --p)
+            if (accept(p))
+                return start + p;
+        return 0;
+    };
+    auto exponentSign = [&](std::size_t p) { return at(p - 1) == 'E' || at(p - 1) == 'e'; };
+    if (std::size_t e = last([&](std::size_t p) { return isBlankChar(at(p)); }))
+        return e;
+    if (std::size_t e = last([&](std::size_t p) { return at(p) == '*'; }))
+        return e;
+    if (std::size_t e = last([&](std::size_t p) { return at(p) == '+' && !exponentSign(p); }))
+        return e;
+    if (std::size_t e = last([&](std::size_t p) { return at(p) == '-' && !exponentSign(p); }))
+        return e;
+    for (std::size_t p = kLineWidth; p >= 1; --p)
+        if (!splitsToken(line, start + p))
+            return start + p;
+    std::size_t end = start + kLineWidth;
+    while (splitsToken(line, end))
+        ++end;
+    return end;
+}
+
+/// Appends one line of the file (without its line feed) to the working copy, broken into
+/// pieces when it has 80 characters or more, each piece mapped to where it came from.
+void copyLine(std::string_view line, std::size_t originalOffset, std::string& copy, SourceMap& map)
+{
+    std::size_t start = 0;
+    while (line.size() - start >= kLineWidth) {
+        const std::size_t end = pieceEnd(line, start);
+        map.mapPiece(copy.size(), originalOffset + start);
+        copy.append(line.substr(start, end - start));
+        copy.push_back('\n');
+        start = end;
     }
-
-    void endLine()
-    {
-        write(m_size);
-        m_out.writeLineEnd();
-        m_size = 0;
-        m_content = false;
-    }
-
-    bool lineHasContent() const { return m_content; }
-
-private:
-    /// The 1-based position that ends the piece: the last blank from the 80th character
-    /// back to the 41st, else the last "*", else the last "+" or "-" that is not the
-    /// sign of an exponent, else the 80th character.
-    std::size_t breakPosition() const
-    {
-        auto last = [&](auto accept) -> std::size_t {
-            for (std::size_t p = kLineWidth; p >= kBreakSearchEnd; --p)
-                if (accept(p - 1))
-                    return p;
-            return 0;
-        };
-        auto at = [&](std::size_t i) { return static_cast<unsigned char>(m_buffer[i]); };
-        auto exponentSign = [&](std::size_t i) { return at(i - 1) == 'E' || at(i - 1) == 'e'; };
-        if (std::size_t p = last([&](std::size_t i) { return isBlankChar(at(i)); }))
-            return p;
-        if (std::size_t p = last([&](std::size_t i) { return at(i) == '*'; }))
-            return p;
-        if (std::size_t p = last([&](std::size_t i) { return at(i) == '+' && !exponentSign(i); }))
-            return p;
-        if (std::size_t p = last([&](std::size_t i) { return at(i) == '-' && !exponentSign(i); }))
-            return p;
-        return kLineWidth;
-    }
-
-    void breakPiece()
-    {
-        const std::size_t p = breakPosition();
-        write(p);
-        m_out.writeLineEnd();
-        for (std::size_t i = p; i < m_size; ++i)
-            m_buffer[i - p] = m_buffer[i];
-        m_size -= p;
-    }
-
-    void write(std::size_t n)
-    {
-        // Byte by byte: a NUL byte of the file must not cut the piece short.
-        for (std::size_t i = 0; i < n; ++i)
-            m_out.writeChar(m_buffer[i]);
-    }
-
-    TextFile& m_out;
-    std::array<char, kLineWidth> m_buffer{};
-    std::size_t m_size = 0;
-    bool m_content = false;
-};
+    map.mapPiece(copy.size(), originalOffset + start);
+    copy.append(line.substr(start));
+    copy.push_back('\n');
+}
 
 bool pollInterrupt(Reporter& reporter, ParseState& state)
 {
@@ -105,53 +108,35 @@ bool pollInterrupt(Reporter& reporter, ParseState& state)
     return true;
 }
 
-/// Steps 3 and 4 of the reading: the options line, then every line into the working
-/// copy. False when interrupted.
-bool copyToWorkingCopy(TextFile& input, TextFile& out, RunSettings& settings, Reporter& reporter,
-                       ParseState& state)
+/// Every line of `text` from `from` on into the working copy. False when interrupted.
+bool copyLines(std::string_view text, std::size_t from, std::string& copy, SourceMap* map,
+               Reporter* reporter, ParseState* state)
 {
-    std::string first;
-    int c = input.readChar();
-    for (; c >= 0 && c != '\n' && first.size() < kFirstLineLimit; c = input.readChar())
-        first.push_back(static_cast<char>(c));
-
-    LineBreaker lines(out);
-    if (applyOptionsLine(first, settings)) {
-        while (c >= 0 && c != '\n')
-            c = input.readChar();
-    } else {
-        for (char ch : first)
-            lines.put(static_cast<unsigned char>(ch));
-        for (; c >= 0 && c != '\n'; c = input.readChar())
-            lines.put(c);
-        if (c == '\n' || lines.lineHasContent())
-            lines.endLine();
+    SourceMap unused;
+    SourceMap& pieces = map != nullptr ? *map : unused;
+    copy.clear();
+    copy.reserve(text.size() + text.size() / 64 + 1);
+    while (from < text.size()) {
+        if (reporter != nullptr && state != nullptr && pollInterrupt(*reporter, *state))
+            return false;
+        std::size_t end = text.find('\n', from);
+        if (end == std::string_view::npos)
+            end = text.size();
+        copyLine(text.substr(from, end - from), from, copy, pieces);
+        from = end + 1;
     }
-    if (c < 0)
-        return true;
-
-    unsigned sincePoll = 0;
-    for (;;) {
-        if (++sincePoll == kInterruptPollInterval) {
-            sincePoll = 0;
-            if (pollInterrupt(reporter, state))
-                return false;
-        }
-        c = input.readChar();
-        if (c < 0)
-            break;
-        if (c == '\n') {
-            lines.endLine();
-            if (pollInterrupt(reporter, state))
-                return false;
-            sincePoll = 0;
-        } else {
-            lines.put(c);
-        }
-    }
-    if (lines.lineHasContent())
-        lines.endLine();
     return true;
+}
+
+/// The first line of `text` as the options line sees it, and where the statements begin
+/// when it is one.
+std::string_view firstLineOf(std::string_view text, std::size_t& afterIt)
+{
+    std::size_t end = text.find('\n');
+    if (end == std::string_view::npos)
+        end = text.size();
+    afterIt = end < text.size() ? end + 1 : text.size();
+    return text.substr(0, std::min(end, kFirstLineLimit));
 }
 
 Token endToken() { return makeToken(kind::End, ' ', 0, 0.0); }
@@ -167,9 +152,10 @@ bool isRealValued(const Token& t)
 
 /// One reading of the statements. `realStatements[k]` flags statement k (0-based) as
 /// real, so that complex mode adds no twin for it.
-bool readPass(TextFile& source, bool complexMode, const std::vector<std::string>& realNames,
-              const std::vector<bool>& realStatements, const std::string& functionFolder,
-              EquationSet& set, Reporter& reporter, ParseState& state)
+bool readPass(std::string_view source, const SourceMap* map, bool complexMode,
+              const std::vector<std::string>& realNames, const std::vector<bool>& realStatements,
+              const std::string& functionFolder, EquationSet& set, Reporter& reporter,
+              ParseState& state)
 {
     state.errorMessage.clear();
     state.errorPosition = 0;
@@ -178,6 +164,7 @@ bool readPass(TextFile& source, bool complexMode, const std::vector<std::string>
 
     NameTable names;
     Lexer lexer(state, reporter);
+    lexer.setSourceMap(map);
     lexer.pushSource(source);
     lexer.resetCount();
     lexer.clearRecentWord();
@@ -280,14 +267,25 @@ bool isRealEquation(const Chain& postfix, std::vector<bool>& realVariables)
     return false;
 }
 
-bool readStatements(TextFile& source, bool complexMode, const std::string& functionFolder,
-                    EquationSet& set, Reporter& reporter, ParseState& state)
+std::string workingCopyOf(std::string_view fileText)
+{
+    std::size_t afterFirst = 0;
+    RunSettings ignored;
+    const std::size_t from = applyOptionsLine(firstLineOf(fileText, afterFirst), ignored) ? afterFirst : 0;
+    std::string copy;
+    copyLines(fileText, from, copy, nullptr, nullptr, nullptr);
+    return copy;
+}
+
+bool readStatements(std::string_view source, const SourceMap* map, bool complexMode,
+                    const std::string& functionFolder, EquationSet& set, Reporter& reporter,
+                    ParseState& state)
 {
     if (!complexMode)
-        return readPass(source, false, {}, {}, functionFolder, set, reporter, state);
+        return readPass(source, map, false, {}, {}, functionFolder, set, reporter, state);
 
     // First pass in real mode: which equations and variables are real.
-    if (!readPass(source, false, {}, {}, functionFolder, set, reporter, state))
+    if (!readPass(source, map, false, {}, {}, functionFolder, set, reporter, state))
         return false;
     std::vector<bool> realStatements(static_cast<std::size_t>(set.equationCount()), false);
     std::vector<bool> realVariables(static_cast<std::size_t>(set.variables.count()) + 1, false);
@@ -299,23 +297,39 @@ bool readStatements(TextFile& source, bool complexMode, const std::string& funct
             realNames.push_back(set.variables.names[static_cast<std::size_t>(k)]);
 
     // Second pass: complex variables become two real unknowns, complex equations twins.
-    if (!reporter.resetStream(source))
-        return false;
-    return readPass(source, true, realNames, realStatements, functionFolder, set, reporter, state);
+    return readPass(source, map, true, realNames, realStatements, functionFolder, set, reporter, state);
 }
 
-bool readEquationFile(const std::string& baseName, RunSettings& settings, EquationSet& set,
-                      Reporter& reporter, TextFile& input, TextFile& results,
-                      TextFile& workingCopy, ParseState& state)
+bool readStatements(TextFile& source, bool complexMode, const std::string& functionFolder,
+                    EquationSet& set, Reporter& reporter, ParseState& state)
+{
+    std::string text;
+    source.readRest(text);
+    if (source.result() != 0) {
+        reporter.send("\n");
+        reporter.send("Equation file ");
+        reporter.send(source.name());
+        reporter.send(" cannot be read");
+        reporter.raiseError();
+        return false;
+    }
+    return readStatements(text, nullptr, complexMode, functionFolder, set, reporter, state);
+}
+
+bool readEquationFile(const std::string& equationFile, const std::string& baseName,
+                      RunSettings& settings, EquationSet& set, Reporter& reporter,
+                      TextFile& input, TextFile& results, ParseState& state)
 {
     reporter.send("Reading Equations...\n");
     settings.complexMode = false;
     state.clear();
     set.clear();
 
-    const std::string equationFile = resolveCompanion(baseName, "ALG");
     input.suppressMessages = true;
-    if (!input.openRead(equationFile)) {
+    std::string text;
+    if (input.openRead(equationFile))
+        input.readRest(text);
+    if (!input.isOpen() || input.result() != 0) {
         reporter.send("\n");
         reporter.send("Equation file ");
         reporter.send(equationFile);
@@ -323,31 +337,30 @@ bool readEquationFile(const std::string& baseName, RunSettings& settings, Equati
         reporter.raiseError();
         return false;
     }
-    const std::string workingName = baseName + ".TMP";
-    if (!results.openWrite(baseName + ".PRN") || !workingCopy.openWrite(workingName)) {
+    if (!results.openProduct(baseName + ".PRN")) {
         reporter.send("\n");
         reporter.send("Unable to open file for output");
         reporter.raiseError();
         return false;
     }
 
-    if (!copyToWorkingCopy(input, workingCopy, settings, reporter, state))
+    // The working copy is the run's own, in memory: no other run can change it.
+    SourceMap map;
+    std::string copy;
+    map.setOriginal(std::move(text));
+    std::size_t afterFirst = 0;
+    const std::string_view first = firstLineOf(map.original(), afterFirst);
+    const std::size_t from = applyOptionsLine(first, settings, reporter) ? afterFirst : 0;
+    if (!copyLines(map.original(), from, copy, &map, &reporter, &state) || reporter.runError)
         return false;
-    workingCopy.close();
-    workingCopy.suppressMessages = true;
-    if (!workingCopy.openRead(workingName)) {
+    if (const std::string why = settingsProblem(settings); !why.empty()) {
         reporter.send("\n");
-        reporter.send("Equation file ");
-        reporter.send(workingName);
-        reporter.send(" cannot be opened");
+        reporter.send(why);
         reporter.raiseError();
         return false;
     }
-
     const std::string folder = std::filesystem::path(baseName).parent_path().string();
-    const bool ok = readStatements(workingCopy, settings.complexMode, folder, set, reporter, state);
-    workingCopy.close();
-    return ok;
+    return readStatements(copy, &map, settings.complexMode, folder, set, reporter, state);
 }
 
 } // namespace varnel

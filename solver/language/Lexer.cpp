@@ -6,6 +6,7 @@
 #include "Code.h"
 #include "FunctionTable.h"
 #include "NumberText.h"
+#include "SourceMap.h"
 #include "Symbols.h"
 #include "TextFile.h"
 
@@ -77,7 +78,7 @@ void Lexer::unget(int c)
         --m_count;
 }
 
-void Lexer::skipComment()
+void Lexer::skipComment(long opening)
 {
     // Runs of word characters that begin with a name start are the comment's words;
     // the last one becomes the most recent word.
@@ -86,7 +87,12 @@ void Lexer::skipComment()
     bool collecting = false;
     for (;;) {
         const int c = nextChar();
-        if (c == kEnd || c == '}')
+        if (c == kEnd) {
+            // The rest of the file would silently vanish into the comment.
+            errorAt("Comment not closed", opening);
+            return;
+        }
+        if (c == '}')
             break;
         if (isWordChar(c)) {
             if (!inRun) {
@@ -113,7 +119,9 @@ int Lexer::significantFrom(int c)
         if (isBlankChar(c)) {
             c = nextChar();
         } else if (c == '{') {
-            skipComment();
+            skipComment(m_sources.size() == 1 ? lastPosition() : m_count);
+            if (m_state.abort)
+                return kEnd;
             c = nextChar();
         } else {
             return c;
@@ -126,6 +134,7 @@ int Lexer::nextSignificant() { return significantFrom(nextChar()); }
 std::string Lexer::readWord(int first, int& next, bool keyword)
 {
     m_impliedProduct = false;
+    m_parenthesisAdjoins = false;
     std::string word;
     if (first == kEnd) {
         next = kEnd;
@@ -138,6 +147,7 @@ std::string Lexer::readWord(int first, int& next, bool keyword)
             word.push_back(static_cast<char>(c));
         c = nextChar();
     }
+    m_parenthesisAdjoins = c == '(';
     c = significantFrom(c);
     if (c == '(' && !keyword && lookupFunction(word) == 0 && lookupTwoArgumentFunction(word) == 0) {
         unget(c);
@@ -151,6 +161,7 @@ std::string Lexer::readWord(int first, int& next, bool keyword)
 double Lexer::readNumber(int first, int& next)
 {
     m_impliedProduct = false;
+    const long start = m_sources.size() == 1 ? lastPosition() : m_count;
     std::string text;
     bool dot = first == '.';
     bool exponent = false;
@@ -183,7 +194,7 @@ double Lexer::readNumber(int first, int& next)
 
     double value = 0.0;
     if (tooLong || !parseDecimal(text, value)) {
-        error("Numeric Format Error");
+        errorAt("Numeric Format Error", start);
         value = 0.0;
     }
     if (c == kDegreeSign) {
@@ -206,14 +217,38 @@ double Lexer::readNumber(int first, int& next)
     return value;
 }
 
-void Lexer::error(std::string_view message)
+void Lexer::error(std::string_view message) { errorAt(message, lastPosition()); }
+
+void Lexer::errorAt(std::string_view message, long position)
 {
     m_state.errorMessage.assign(message.substr(0, ParseState::kMaxMessageLength));
     m_state.errorPosition = m_count;
     m_state.abort = true;
     m_reporter.send("\n");
     m_reporter.send(m_state.errorMessage);
+    if (const std::string where = place(position); !where.empty()) {
+        m_reporter.send("\n");
+        m_reporter.send(where);
+    }
     m_reporter.raiseError();
+}
+
+void Lexer::warn(std::string_view message, long position)
+{
+    m_reporter.send("\n");
+    m_reporter.send(message);
+    if (const std::string where = place(position); !where.empty()) {
+        m_reporter.send("\n");
+        m_reporter.send(where);
+    }
+    m_reporter.send("\n");
+}
+
+std::string Lexer::place(long position) const
+{
+    if (m_map == nullptr)
+        return {};
+    return SourceMap::describe(m_map->locate(static_cast<std::size_t>(position < 0 ? 0 : position)));
 }
 
 } // namespace varnel

@@ -8,12 +8,14 @@
 #include "Reporter.h"
 
 #include <cstddef>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace varnel {
 
+class SourceMap;
 class TextFile;
 
 /// What one reading of statements leaves behind for the run: the parse error, where it
@@ -28,6 +30,7 @@ struct ParseState {
     bool interrupted = false; // the host asked the reading to stop
     bool explicitDefinitions = false; // a 0xB0 prefix tied constants to a variable
     bool rereadEquations = false;     // ... so the equations are read again per step
+    std::set<std::string> warnedNames; // names already warned about in this reading
 
     void clear() { *this = ParseState(); }
 };
@@ -73,6 +76,8 @@ public:
     double readNumber(int first, int& next);
     /// True when the last readWord/readNumber returned "*" for an implicit product.
     bool impliedProduct() const { return m_impliedProduct; }
+    /// True when the "(" of that implicit product stood right after the word.
+    bool parenthesisAdjoins() const { return m_parenthesisAdjoins; }
 
     /// Characters taken from the statement file so far (the error position).
     long count() const { return m_count; }
@@ -82,10 +87,22 @@ public:
     const std::string& recentWord() const { return m_recentWord; }
     void clearRecentWord() { m_recentWord.clear(); }
 
+    /// Where the statement file came from; with a map, messages show the line and the
+    /// column of the file (the map must outlive the reading).
+    void setSourceMap(const SourceMap* map) { m_map = map; }
+
     /// The parse-error routine: stores the message (at most 255 characters) and the
-    /// position, sets the abort flag, reports a line feed and the message to the host
-    /// and raises the run's error.
+    /// position, sets the abort flag, reports a line feed and the message to the host,
+    /// then the place (line, column, the line and a caret) when a source map is set,
+    /// and raises the run's error. The place is the last character read.
     void error(std::string_view message);
+    /// The same, the place being the statement file's character at `position` (0-based).
+    void errorAt(std::string_view message, long position);
+    /// A line feed, the text, the place of the statement file's character at `position`
+    /// and a line feed; no error.
+    void warn(std::string_view message, long position);
+    /// Position (0-based) of the last character read from the statement file.
+    long lastPosition() const { return m_count > 0 ? m_count - 1 : 0; }
 
     ParseState& state() { return m_state; }
     Reporter& reporter() { return m_reporter; }
@@ -99,7 +116,9 @@ private:
         bool ended = false;
     };
 
-    void skipComment();
+    void skipComment(long opening);
+    /// The place lines for the statement file's character at `position`, or "".
+    std::string place(long position) const;
 
     ParseState& m_state;
     Reporter& m_reporter;
@@ -107,6 +126,8 @@ private:
     long m_count = 0;
     std::string m_recentWord;
     bool m_impliedProduct = false;
+    bool m_parenthesisAdjoins = false;
+    const SourceMap* m_map = nullptr;
 };
 
 } // namespace varnel

@@ -22,6 +22,7 @@ void NameTable::clear()
 {
     for (Bucket& b : m_buckets) {
         b.name.clear();
+        b.fullName.clear();
         b.number = 0;
     }
 }
@@ -51,9 +52,11 @@ int NameTable::probe(std::string_view name) const
     return 0;
 }
 
-int NameTable::enter(std::string_view fullName, VariableTable& variables, Status& status)
+int NameTable::enter(std::string_view written, VariableTable& variables, Status& status,
+                     std::string_view identity)
 {
-    const std::string_view name = cut(fullName);
+    const std::string_view name = cut(written);
+    const std::string_view fullName = identity.empty() ? written : identity;
     status = Status::Ok;
     const int bucket = probe(name);
     if (bucket == 0) {
@@ -61,13 +64,19 @@ int NameTable::enter(std::string_view fullName, VariableTable& variables, Status
         return 0;
     }
     Bucket& b = m_buckets[static_cast<std::size_t>(bucket - 1)];
-    if (b.number != 0)
-        return b.number;
+    if (b.number != 0) {
+        if (b.fullName == fullName)
+            return b.number;
+        m_collidingName = b.fullName;
+        status = Status::Collision;
+        return 0;
+    }
     if (variables.count() >= kMaxVariables) {
         status = Status::TooManyVariables;
         return 0;
     }
     b.name.assign(name);
+    b.fullName.assign(fullName);
     b.number = variables.add(b.name);
     return b.number;
 }

@@ -19,6 +19,7 @@ public:
         Ok,
         TooManyVariables, // a new name when kMaxVariables variables exist
         Full,             // every bucket probed holds another name
+        Collision,        // another name agrees with it in its first 33 characters
     };
 
     /// `buckets` other than 2500 exists for tests of the probing.
@@ -29,8 +30,14 @@ public:
 
     /// The number of `name` (cut to 33 characters): the one it already has, or the next
     /// variable number, with the name appended to `variables`. 0 when the name gets no
-    /// number; `status` says why.
-    int enter(std::string_view name, VariableTable& variables, Status& status);
+    /// number; `status` says why. Two names that differ only after their 33rd character
+    /// would silently be one variable: the second gets no number, Status::Collision,
+    /// and `collidingName()` gives the first in full.
+    /// `identity` (when given) is what tells two names apart instead of `name` itself:
+    /// the parts of a long complex name are entered cut short under the full name.
+    int enter(std::string_view name, VariableTable& variables, Status& status,
+              std::string_view identity = {});
+    const std::string& collidingName() const { return m_collidingName; }
 
     /// The number of `name`, or 0 when it is not in the table.
     int find(std::string_view name) const;
@@ -44,7 +51,8 @@ public:
 private:
     struct Bucket {
         std::string name;
-        int number = 0; // 0: empty
+        std::string fullName; // as written, before the cut
+        int number = 0;       // 0: empty
     };
 
     /// Probes from the home bucket; returns the bucket holding `name` or the first
@@ -52,6 +60,7 @@ private:
     int probe(std::string_view name) const;
 
     std::vector<Bucket> m_buckets; // m_buckets[b - 1] is bucket b
+    std::string m_collidingName;
 };
 
 } // namespace varnel

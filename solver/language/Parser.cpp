@@ -348,8 +348,11 @@ void Parser::wordFactor()
         return;
     }
     int next = Lexer::kEnd;
+    const long wordStart = m_lexer.lastPosition();
+    m_wordStart = wordStart;
     const std::string word = m_lexer.readWord(m_c, next);
     const bool impliedParenthesis = m_lexer.impliedProduct();
+    const bool adjoiningParenthesis = m_lexer.parenthesisAdjoins();
     m_c = next;
 
     if (word == "PI" || word == std::string(1, static_cast<char>(symbol::Pi))) {
@@ -377,6 +380,13 @@ void Parser::wordFactor()
         functionFileCall(word, path, impliedParenthesis);
         polar();
         return;
+    }
+    if (impliedParenthesis && adjoiningParenthesis && m_state.warnedNames.insert(word).second) {
+        // Read as a product, as the language says; but it is more often a misspelt
+        // function name than a product written without its "*".
+        m_lexer.warn("Warning: " + word + "( is read as the product " + word + "*( : no function " +
+                         "or function file has the name " + word,
+                     wordStart);
     }
     variable(word);
     polar();
@@ -566,10 +576,10 @@ void Parser::variable(std::string_view word)
     }
     const std::string cut(name.substr(0, static_cast<std::size_t>(kMaxNameLength)));
     if (m_complex && !eliminate && m_realNames.count(cut) == 0) {
-        expandComplex(cut);
+        expandComplex(name);
         return;
     }
-    const int index = enterName(cut);
+    const int index = enterName(name);
     if (index == 0)
         return;
     emitVariable(index, m_form);
@@ -583,8 +593,8 @@ void Parser::expandComplex(std::string_view name)
     // long name would fall together.
     const std::string base(name.substr(0, static_cast<std::size_t>(kMaxNameLength - 1)));
     if (name.find(static_cast<char>(kPolarMark)) != std::string_view::npos) {
-        const int m = enterName(base + kMagnitudeSuffix);
-        const int a = m != 0 ? enterName(base + kAngleSuffix) : 0;
+        const int m = enterName(base + kMagnitudeSuffix, std::string(name) + kMagnitudeSuffix);
+        const int a = m != 0 ? enterName(base + kAngleSuffix, std::string(name) + kAngleSuffix) : 0;
         if (m == 0 || a == 0)
             return;
         // m*cos a + j*m*sin a
@@ -599,8 +609,8 @@ void Parser::expandComplex(std::string_view name)
         emitBinary('+');
         return;
     }
-    const int r = enterName(base + "r");
-    const int i = r != 0 ? enterName(base + "i") : 0;
+    const int r = enterName(base + "r", std::string(name) + "r");
+    const int i = r != 0 ? enterName(base + "i", std::string(name) + "i") : 0;
     if (r == 0 || i == 0)
         return;
     emitVariable(r, form::Real);
@@ -640,18 +650,30 @@ bool Parser::roomFor(std::size_t extra)
     return false;
 }
 
-int Parser::enterName(std::string_view name)
+int Parser::enterName(std::string_view name, std::string_view identity)
 {
     NameTable::Status status = NameTable::Status::Ok;
-    const int n = m_names.enter(name, m_variables, status);
+    const int n = m_names.enter(name, m_variables, status, identity);
     switch (status) {
     case NameTable::Status::Ok:
         break;
     case NameTable::Status::TooManyVariables:
-        m_lexer.error("Too Many Variables");
+        m_lexer.errorAt("Too Many Variables", m_wordStart);
         break;
     case NameTable::Status::Full:
-        m_lexer.error("Name Table Is Full");
+        m_lexer.errorAt("Name Table Is Full", m_wordStart);
+        break;
+    case NameTable::Status::Collision:
+    {
+        // Cut very long names so that both fit in the 255 characters of a message.
+        auto shown = [](std::string_view text) {
+            return text.size() <= 80 ? std::string(text) : std::string(text.substr(0, 77)) + "...";
+        };
+        m_lexer.errorAt("The names " + shown(m_names.collidingName()) + " and " +
+                            shown(identity.empty() ? name : identity) +
+                            " agree in their first 33 characters, so they would be one variable",
+                        m_wordStart);
+    }
         break;
     }
     return n;

@@ -86,7 +86,9 @@ private:
     void expandComplex(std::string_view name);
     void polar();
 
-    int enterName(std::string_view name);
+    /// Enters `name` (cut to 33 characters); `identity`, when given, is the full name that
+    /// tells it apart from other names. 0 with the error reported when it gets no number.
+    int enterName(std::string_view name, std::string_view identity = {});
     /// False (and "Equation too long" reported) when `extra` more tokens would exceed
     /// kMaxTokens.
     bool roomFor(std::size_t extra);
@@ -102,6 +104,7 @@ private:
     NameTable& m_names;
     VariableTable& m_variables;
     ParseState& m_state;
+    long m_wordStart = 0; // statement-file position of the word read last, for its messages
 
     int m_c = Lexer::kEnd;     // look-ahead
     Chain m_out;               // the statement's code so far

@@ -7,6 +7,8 @@
 #include "Reporter.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <string>
 
 namespace varnel {
 
@@ -42,6 +44,15 @@ double solvedValue(const Chain& chain, double v, double onFailure, Evaluator& ev
     return guardedSub(v, residual);
 }
 
+/// One value of the value lines: "%10.6f", with a blank in front when the value fills
+/// its field, so that neighbouring values never run together.
+void sendValue(Reporter& reporter, double value)
+{
+    char text[512];
+    std::snprintf(text, sizeof text, "%10.6f", value);
+    reporter.send(text[0] == ' ' ? std::string_view(text) : " " + std::string(text));
+}
+
 } // namespace
 
 int setStartingValues(EquationSet& set, double minimum, double maximum,
@@ -58,7 +69,7 @@ int setStartingValues(EquationSet& set, double minimum, double maximum,
         variables.upper[slot] = maximum;
         const double r = static_cast<double>(random()) * kRandomScale;
         variables.values[slot] = minimum + (maximum - minimum) * r;
-        reporter.sendf("%10.6f", variables.values[slot]);
+        sendValue(reporter, variables.values[slot]);
     }
     reporter.send("\n");
 
@@ -88,7 +99,8 @@ int setStartingValues(EquationSet& set, double minimum, double maximum,
 
     reporter.send("Variables after initialization:\n");
     for (int k = 1; k <= variableCount; ++k)
-        reporter.sendf("%10.6f", variables.values[static_cast<std::size_t>(k)]);
+        sendValue(reporter, variables.values[static_cast<std::size_t>(k)]);
+    reporter.send("\n");
 
     // Close the gaps: later equations move up with their relation characters.
     std::size_t kept = 0;

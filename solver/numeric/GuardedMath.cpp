@@ -32,6 +32,11 @@ int decimalExponent(double x)
     return static_cast<int>(std::trunc(std::log10(a)));
 }
 
+bool meetsTolerance(double magnitude, int toleranceExponent)
+{
+    return magnitude == 0.0 || decimalExponent(magnitude) < toleranceExponent;
+}
+
 double guardedExp(Reporter& reporter, double x)
 {
     if (x > kExpLimit) {

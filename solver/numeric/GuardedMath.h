@@ -60,6 +60,10 @@ double guardedDiv(double a, double b);
 /// Decimal exponent used by every tolerance test: -99 for |x| <= TINY, else
 /// log10|x| truncated toward zero (0.005 gives -2, 0.0001 gives -4).
 int decimalExponent(double x);
+/// True when a residual of magnitude `magnitude` meets the tolerance 10^`toleranceExponent`:
+/// its decimal exponent lies below the tolerance's, or it is exactly zero (which meets
+/// every tolerance, even the lowest, where the exponent stops at -99).
+bool meetsTolerance(double magnitude, int toleranceExponent);
 
 /// e^x, or BIG with a single "\n" "Overflow in EXP" report (and a beep) for x > 50; the
 /// report is armed again by the next exponential that does not overflow.

@@ -392,8 +392,8 @@ TEST(CdfReader, Cards) {
              EXPECT_EQ(n.buses[0].name, "Load");
              EXPECT_DOUBLE_EQ(n.buses[0].loadMvar, 20.0);
          }},
-        {"a short card keeps the previous card's values from its first bad field",
-         head + "1 A 3 1 2 1.05 -4.0 10 11 12 13 14 15\n2 B 4 x 0 0.9\n" + end,
+        {"a short card keeps the previous card's values from its first missing field",
+         head + "1 A 3 1 2 1.05 -4.0 10 11 12 13 14 15\n2 B 4\n" + end,
          [](const CdfNetwork &n) {
              ASSERT_EQ(n.buses.size(), 2u);
              const CdfBus &b = n.buses[1];
@@ -476,6 +476,12 @@ TEST(PowerFlowGenerator, BadInputEndsInAClearError) {
              "BRANCH DATA\n1 2 1 1 1 0 0.0 0.1 0.0\n-999\nEND\n",
          "a value of the network is too large to be written as a number"},
         {buses + "END\n", "bus 2 is connected to no branch, so its power balance has no terms"},
+        // A field that is not a number, in words and in the format's columns.
+        {"BUS DATA\n" + slack + "2 B 1 x 0 1 0 0 0 0 0 0 0\n-999\nEND\n",
+         "line 3, column 7: \"x\" is not a number"},
+        {"BUS DATA\n   4 Bus 4     HV  1  1  0 1.019 -10.33     4x.8     -3.9      0.0     0.0"
+         "     0.0  0.0       0.0     0.0   0.0    0.0        0\n-999\nEND\n",
+         "line 2, column 45: \"4x.8\" is not a number"},
     };
     for (const auto &c : cases) {
         std::string result = convertText(c.cdf);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include <locale.h>
 #include <sstream>
 #include <unistd.h>
+#include <vector>
 
 namespace varnel {
 namespace {
@@ -442,6 +444,63 @@ TEST_F(TextFileTest, WriteErrorsBecomeTheResult)
     f.writeLineEnd();
     f.close();
     EXPECT_EQ(f.result(), ENOSPC);
+}
+
+TEST_F(TextFileTest, ProductsReplaceTheirNameOnlyWhenClosedWithoutError)
+{
+    auto entries = [&] {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(m_dir))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const std::string table = make("t.PRN", "old\n");
+    const std::string victim = make("victim", "precious\n");
+    fs::create_symlink(victim, path("link.PRN"));
+
+    struct Case {
+        const char* what;
+        std::string name;
+        bool commit;
+        std::string expected; // the name's content afterwards
+    };
+    const Case cases[] = {
+        {"committed over an old file", table, true, "new\n"},
+        {"discarded: the old file stays", table, false, "new\n"},
+        {"committed over a link: the link is replaced", path("link.PRN"), true, "new\n"},
+        {"committed where nothing was", path("fresh.PRN"), true, "new\n"},
+    };
+    for (const Case& c : cases) {
+        const std::string before = fs::exists(c.name) ? slurp(c.name) : "";
+        TextFile f;
+        ASSERT_TRUE(f.openProduct(c.name)) << c.what;
+        EXPECT_TRUE(f.isProduct());
+        f.writeString("new");
+        f.writeLineEnd();
+        f.flush();
+        EXPECT_EQ(fs::exists(c.name) ? slurp(c.name) : "", before) << c.what << ": replaced too early";
+        if (c.commit)
+            f.close();
+        else
+            f.discard();
+        EXPECT_EQ(f.result(), 0) << c.what;
+        EXPECT_EQ(slurp(c.name), c.commit ? c.expected : before) << c.what;
+    }
+    EXPECT_FALSE(fs::is_symlink(path("link.PRN")));
+    EXPECT_EQ(slurp(victim), "precious\n");
+    // No temporary file is left behind, whatever happened to the product.
+    {
+        TextFile dropped;
+        ASSERT_TRUE(dropped.openProduct(path("dropped.PRN")));
+        dropped.writeString("never seen");
+    }
+    EXPECT_EQ(entries(), (std::vector<std::string>{"fresh.PRN", "link.PRN", "t.PRN", "victim"}));
+
+    TextFile nowhere;
+    nowhere.suppressMessages = true;
+    EXPECT_FALSE(nowhere.openProduct(path("no-such-folder/x.PRN")));
+    EXPECT_EQ(nowhere.result(), ENOENT);
 }
 
 TEST_F(TextFileTest, NumbersUseThePointWhateverTheThreadLocale)

@@ -48,13 +48,12 @@ FileRead readAlg(const TempDir& dir, const std::string& text, RunSettings settin
         Reporter reporter;
         TextFile input;
         TextFile results;
-        TextFile work;
-        r.ok = readEquationFile((dir / "eq").string(), r.settings, r.set, reporter, input, results,
-                                work, r.state);
+        r.ok = readEquationFile((dir / "eq.alg").string(), (dir / "eq").string(), r.settings, r.set,
+                                reporter, input, results, r.state);
         r.pieces = host.pieces;
         r.log = host.log;
     }
-    r.workingCopy = varnel::test::readFile(dir / "eq.TMP");
+    r.workingCopy = workingCopyOf(text);
     for (const Equation& e : r.set.equations)
         r.equations.push_back(chainText(e.code, r.set.variables));
     for (int k = 1; k <= r.set.variables.count(); ++k)
@@ -71,9 +70,10 @@ std::vector<std::string> lines(const std::string& text)
     return out;
 }
 
-std::vector<std::string> errorPieces(const std::string& message)
+/// The pieces of a reading error: the message, then the place in the file.
+std::vector<std::string> errorPieces(const std::string& message, const std::string& place)
 {
-    return {"Reading Equations...\n", "\n", message, "\n", "Error ..."};
+    return {"Reading Equations...\n", "\n", message, "\n", place, "\n", "Error ..."};
 }
 
 TEST(EquationFile, WorkedExample)
@@ -92,8 +92,9 @@ TEST(EquationFile, WorkedExample)
     EXPECT_EQ(r.variables, (std::vector<std::string>{"x", "y"}));
     EXPECT_EQ(r.pieces, std::vector<std::string>{"Reading Equations...\n"});
     EXPECT_EQ(r.workingCopy, "x*x + y = 3;\nx - y = 1;\n");
-    EXPECT_TRUE(std::filesystem::exists(dir / "eq.PRN"));
-    EXPECT_EQ(std::filesystem::file_size(dir / "eq.PRN"), 0u);
+    // The result table replaces its file only when the run commits it.
+    EXPECT_FALSE(std::filesystem::exists(dir / "eq.PRN"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
 TEST(EquationFile, OptionsLineOnlyOnTheFirstLine)
@@ -139,6 +140,37 @@ TEST(EquationFile, OptionsLineOnlyOnTheFirstLine)
     }
 }
 
+TEST(EquationFile, SettingsOutOfRangeStopTheReading)
+{
+    // The host's record is held to the ranges of the options line.
+    struct Case {
+        int iterations;
+        int tolerance;
+        double deltaJ;
+        std::string message;
+    };
+    const Case cases[] = {
+        {10, 400, 0.001, "Tolerance exponent 400 is outside -99..10"},
+        {10, -100, 0.001, "Tolerance exponent -100 is outside -99..10"},
+        {0, -3, 0.001, "Iteration limit 0 is below 1"},
+        {10, -3, 0.0, "Delta J 0 is no increment"},
+    };
+    for (const Case& c : cases) {
+        RunSettings host;
+        host.maxIterations = c.iterations;
+        host.toleranceExponent = c.tolerance;
+        host.deltaJ = c.deltaJ;
+        TempDir dir;
+        const FileRead r = readAlg(dir, "x = 1;\n", host);
+        EXPECT_FALSE(r.ok) << c.message;
+        EXPECT_EQ(r.pieces, (std::vector<std::string>{"Reading Equations...\n", "\n", c.message, "\n", "Error ..."}));
+    }
+    TempDir dir;
+    RunSettings lowest;
+    lowest.toleranceExponent = -99;
+    EXPECT_TRUE(readAlg(dir, "x = 1;\n", lowest).ok);
+}
+
 TEST(EquationFile, HomotopyWithoutOptionsLineBecomesRobust)
 {
     RunSettings homotopy;
@@ -165,14 +197,16 @@ TEST(EquationFile, LongLinesAreBrokenAtTheRightCharacter)
         {__LINE__, A(59) + " " + A(40), {60, 40}},                 // last blank
         {__LINE__, A(49) + " " + A(30), {50, 30}},                 // 80 characters are broken
         {__LINE__, A(40) + " " + A(59), {41, 59}},                 // the 41st is searched
-        {__LINE__, A(39) + " " + A(60), {80, 20}},                 // the 40th is not
+        {__LINE__, A(39) + " " + A(60), {40, 60}},                 // the 40th only to keep a name whole
         {__LINE__, A(69) + "*" + A(4) + "+" + A(30), {70, 35}},    // "*" before "+"
         {__LINE__, A(49) + "+" + A(50), {50, 50}},                 // "+"
         {__LINE__, A(44) + "-" + A(28) + "E-" + A(30), {45, 60}},  // "-" of an exponent skipped
-        {__LINE__, A(73) + "E+" + A(30), {80, 25}},                // "+" of an exponent skipped
-        {__LINE__, A(29) + " " + A(70), {80, 20}},                 // blank too early: hard break
+        {__LINE__, A(73) + "E+" + A(30), {75, 30}},                // "+" of an exponent skipped
+        {__LINE__, "y=1." + std::string(80, '5') + "E+5", {2, 85, 0}}, // never inside a number
+        {__LINE__, "y=" + std::string(100, '7') + "^2", {2, 100, 2}},  // one longer than a line
+        {__LINE__, A(29) + " " + A(70), {30, 70}},                 // never inside a name
         {__LINE__, A(80), {80, 0}},
-        {__LINE__, A(200), {80, 80, 40}},
+        {__LINE__, A(200), {200, 0}},
     };
     for (const BreakCase& c : cases) {
         TempDir dir;
@@ -230,7 +264,9 @@ TEST(EquationFile, MissingSemicolonStopsTheReading)
     const FileRead r = readAlg(dir, "x = 2.5.3;\ny = 1;\n");
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.pieces, (std::vector<std::string>{"Reading Equations...\n", "Char ", ".", "\n", "\n",
-                                                  " Error: \";\" expected", "\n", "Error ..."}));
+                                                  " Error: \";\" expected", "\n",
+                                                  "line 1, column 8:\nx = 2.5.3;\n       ^", "\n",
+                                                  "Error ..."}));
     EXPECT_EQ(r.state.errorPosition, 8);
     EXPECT_EQ(r.set.equationCount(), 1);
     EXPECT_EQ(r.variables, std::vector<std::string>{"x"});
@@ -241,7 +277,7 @@ TEST(EquationFile, ParseErrorAbandonsTheStatementAndStopsTheReading)
     TempDir dir;
     const FileRead r = readAlg(dir, "a = 1;\nb = (2;\nc = 3;\n");
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.pieces, errorPieces("Error: \")\" expected"));
+    EXPECT_EQ(r.pieces, errorPieces("Error: \")\" expected", "line 2, column 7:\nb = (2;\n      ^"));
     EXPECT_EQ(r.state.errorMessage, "Error: \")\" expected");
     EXPECT_EQ(r.variables, (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(r.set.equationCount(), 2);
@@ -253,7 +289,8 @@ TEST(EquationFile, StatementAtTheEndWithoutSemicolon)
     const FileRead r = readAlg(dir, "x = 1;\ny = 2");
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.pieces, (std::vector<std::string>{"Reading Equations...\n", "Char ", "", "\n", "\n",
-                                                  " Error: \";\" expected", "\n", "Error ..."}));
+                                                  " Error: \";\" expected", "\n",
+                                                  "line 2, column 6:\ny = 2\n     ^", "\n", "Error ..."}));
 }
 
 TEST(EquationFile, TooManyEquations)
@@ -264,7 +301,7 @@ TEST(EquationFile, TooManyEquations)
     TempDir dir;
     const FileRead r = readAlg(dir, text);
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.pieces, errorPieces("Too Many Equations"));
+    EXPECT_EQ(r.pieces, errorPieces("Too Many Equations", "line 2001, column 1:\nx = 1;\n^"));
     EXPECT_EQ(r.set.equationCount(), 2000);
     // Exactly 2000 are fine.
     text.resize(text.size() - 7);
@@ -279,7 +316,14 @@ TEST(EquationFile, TooManyVariables)
     TempDir dir;
     const FileRead r = readAlg(dir, text + ";");
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.pieces, errorPieces("Too Many Variables"));
+    // The place is the name that got no number, in a window of the long line.
+    // Column 10896 is the "v" of v2001; the window shows 50 characters before it and the
+    // rest of the line.
+    const std::string line = text + ";";
+    ASSERT_EQ(line.substr(10895), "v2001;");
+    const std::string window = "..." + line.substr(10895 - 50);
+    EXPECT_EQ(r.pieces, errorPieces("Too Many Variables", "line 1, column 10896:\n" + window + "\n" +
+                                                              std::string(53, ' ') + "^"));
 }
 
 TEST(EquationFile, MissingEquationFile)
@@ -287,12 +331,12 @@ TEST(EquationFile, MissingEquationFile)
     TempDir dir;
     TranscriptHost host;
     Reporter reporter;
-    TextFile input, results, work;
+    TextFile input, results;
     RunSettings settings;
     EquationSet set;
     ParseState state;
     const std::string base = (dir / "absent").string();
-    EXPECT_FALSE(readEquationFile(base, settings, set, reporter, input, results, work, state));
+    EXPECT_FALSE(readEquationFile(base + ".ALG", base, settings, set, reporter, input, results, state));
     EXPECT_EQ(host.pieces, (std::vector<std::string>{"Reading Equations...\n", "\n", "Equation file ",
                                                      base + ".ALG", " cannot be opened", "\n",
                                                      "Error ..."}));
@@ -344,7 +388,7 @@ TEST(EquationFile, TwinsCountAgainstTheEquationLimit)
     TempDir dir;
     const FileRead r = readAlg(dir, text);
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.pieces, errorPieces("Too Many Equations"));
+    EXPECT_EQ(r.pieces, errorPieces("Too Many Equations", "line 1002, column 1:\nz = w;\n^"));
 }
 
 TEST(EquationFile, FunctionFileBesideTheEquationFile)
@@ -397,11 +441,11 @@ TEST(EquationFile, ExamplesReadAndTheirAnswersZeroEveryResidual)
         const std::string base = (dir / c.file).string();
         TranscriptHost host;
         Reporter reporter;
-        TextFile input, results, work;
+        TextFile input, results;
         RunSettings settings;
         EquationSet set;
         ParseState state;
-        ASSERT_TRUE(readEquationFile(base, settings, set, reporter, input, results, work, state))
+        ASSERT_TRUE(readEquationFile(base + ".alg", base, settings, set, reporter, input, results, state))
             << c.file << ": " << state.errorMessage;
         EXPECT_EQ(set.equationCount(), c.equations) << c.file;
         ASSERT_EQ(static_cast<std::size_t>(set.variables.count()), c.answer.size()) << c.file;

@@ -102,16 +102,21 @@ TEST(NameTable, The2001stNewNameGetsNoNumber)
     EXPECT_EQ(enter(table, variables, "v1234"), 1234);
 }
 
-TEST(NameTable, NamesAreCutTo33Characters)
+TEST(NameTable, NamesAreCutTo33CharactersButTwoNamesNeverMerge)
 {
     NameTable table;
     VariableTable variables;
     const std::string base(33, 'n');
     EXPECT_EQ(enter(table, variables, base + "1234567"), 1);
-    EXPECT_EQ(enter(table, variables, base + "abc"), 1);
-    EXPECT_EQ(enter(table, variables, base), 1);
+    EXPECT_EQ(enter(table, variables, base + "1234567"), 1);
     EXPECT_EQ(variables.names[1], base);
+    // Names that agree only in their first 33 characters would be one variable.
+    for (const std::string& other : {base + "abc", base}) {
+        EXPECT_EQ(enter(table, variables, other, NameTable::Status::Collision), 0);
+        EXPECT_EQ(table.collidingName(), base + "1234567");
+    }
     EXPECT_EQ(enter(table, variables, base.substr(1)), 2);
+    EXPECT_EQ(variables.count(), 2);
 }
 
 } // namespace

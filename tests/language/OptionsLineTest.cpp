@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 using varnel::applyOptionsLine;
+using varnel::OptionsProblems;
 using varnel::RunSettings;
 
 namespace {
@@ -85,6 +89,43 @@ TEST(OptionsLine, HomotopyNamedOnTheLineStays)
     RunSettings s;
     EXPECT_TRUE(applyOptionsLine("{Options: 10 -3 HOMOTOPY}", s));
     EXPECT_EQ(s.method, 3);
+}
+
+TEST(OptionsLine, UnknownWordsAreListedAndOutOfRangeNumbersRefused)
+{
+    struct Case {
+        const char* line;
+        std::vector<std::string> unknown;
+        std::vector<std::string> refused;
+        int iterations; // afterwards, from 10
+        int tolerance;  // afterwards, from -3
+    };
+    const Case cases[] = {
+        {"{Options: 10 -3 NEWTON SYMBOLIC 1 SEQUENTIAL 0.001 0.1 REAL}", {}, {}, 10, -3},
+        {"{Options: 20}", {}, {}, 20, -3},
+        {"{Options: x -5 NEWTN}", {"x", "NEWTN"}, {}, 10, -5},
+        {"{Options: 5 -2 DISHONEST SYMBOLIC 1 X 1 0.5 REAL EXTRA}", {"X", "EXTRA"}, {}, 5, -2},
+        {"{Options: 10 400}", {}, {"Tolerance exponent 400 is outside -99..10 in the options line"}, 10, -3},
+        {"{Options: 10 -99}", {}, {}, 10, -99},
+        {"{Options: 10 -100}", {}, {"Tolerance exponent -100 is outside -99..10 in the options line"}, 10, -3},
+        {"{Options: 0 11}", {},
+         {"Iteration limit 0 in the options line is below 1",
+          "Tolerance exponent 11 is outside -99..10 in the options line"},
+         10, -3},
+        {"{Options: 10 -3 NEWTON SYMBOLIC 1 SEQUENTIAL -0.01}", {}, {}, 10, -3},
+        {"{Options: 10 -3 NEWTON SYMBOLIC 1 SEQUENTIAL 0}", {}, {"Delta J 0 in the options line is no increment"},
+         10, -3},
+    };
+    for (const Case& c : cases) {
+        RunSettings s;
+        OptionsProblems problems;
+        EXPECT_TRUE(applyOptionsLine(c.line, s, &problems)) << c.line;
+        EXPECT_EQ(problems.unknownWords, c.unknown) << c.line;
+        EXPECT_EQ(problems.refused, c.refused) << c.line;
+        EXPECT_EQ(s.maxIterations, c.iterations) << c.line;
+        EXPECT_EQ(s.toleranceExponent, c.tolerance) << c.line;
+        EXPECT_NE(s.deltaJ, 0.0) << c.line;
+    }
 }
 
 } // namespace

@@ -117,7 +117,7 @@ TEST(StartingValues, ReportsEachValueAsItsOwnPiece)
     EXPECT_EQ(setStartingValues(set, -1.0, 3.0, [&] { return random(); }, evaluator, reporter), 1);
     const std::vector<std::string> expected = {
         "Initial Values:\n", " -1.000000", "  3.000000", "\n",
-        "Variables after initialization:\n", "  6.000000", "  3.000000"};
+        "Variables after initialization:\n", "  6.000000", "  3.000000", "\n"};
     EXPECT_EQ(host.pieces, expected);
 }
 

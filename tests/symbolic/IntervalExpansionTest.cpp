@@ -97,7 +97,7 @@ TEST(IntervalExpansion, MalformedSetIsNotExpanded)
     Reporter reporter;
     ExpansionLayout layout;
     EXPECT_FALSE(expandIntervals(set, 0.1, reporter, layout));
-    EXPECT_EQ(host.log, std::string(message::NotSimpleDerivative) + "\n<BEEP>\nError ..." +
+    EXPECT_EQ(host.log, std::string(message::NotSimpleDerivative) + "\n<BEEP>\nError ...\n" +
                             std::string(message::SyntaxErrorNoChanges) + "\n<BEEP>\nError ...");
     EXPECT_EQ(set.equation(1).code, before.equation(1).code);
     EXPECT_EQ(set.variables.names, before.variables.names);
