@@ -2,6 +2,7 @@
 #include "Modes.h"
 
 #include "Compilation.h"
+#include "SymbolicModes.h"
 #include "SymbolicRuns.h"
 
 #include <array>
@@ -88,12 +89,12 @@ constexpr std::array kModes{
     ModeEntry{'F', optionsOnly, nullptr},
     ModeEntry{'S', solve, nullptr},
     ModeEntry{'U', updates, nullptr},
-    ModeEntry{'E', nullptr, "Symbolic elimination"},
-    ModeEntry{'A', symbolicOperation, nullptr},
+    ModeEntry{'E', eliminationMode, nullptr},
+    ModeEntry{'A', symbolicOrEstimation, nullptr},
     ModeEntry{'D', nullptr, "Solving differential and integral equations"},
     ModeEntry{'K', constrainedOptimization, nullptr},
-    ModeEntry{'O', nullptr, "Unconstrained optimization"},
-    ModeEntry{'R', nullptr, "Simplification"},
+    ModeEntry{'O', optimizationMode, nullptr},
+    ModeEntry{'R', simplificationMode, nullptr},
     ModeEntry{'G', graphGeneration, nullptr},
     ModeEntry{'W', nullptr, "Fourier analysis"},
 };

@@ -31,6 +31,8 @@ public:
     void finish() { m_jacobian.finishListing(); }
 
     const Homotopy& homotopy() const { return m_homotopy; }
+    /// Compiles the equations when they are new (the symbolic modes before an operation).
+    bool compile(RunContext& context) { return compileIfNeeded(context); }
 
 private:
     void runSteps(RunContext& context, int total);

@@ -11,6 +11,8 @@
 #include "NumberText.h"
 #include "OptimalityConditions.h"
 #include "OptionsLine.h"
+#include "SymbolicModes.h"
+#include "SymbolicOperations.h"
 
 #include <filesystem>
 #include <fstream>
@@ -55,31 +57,24 @@ std::string realOptionsLine(std::string line)
     return line;
 }
 
-/// Writes a product file; false (reported, run error) when it cannot be written.
+/// Writes a product file whole or not at all; false (reported, run error) otherwise.
 bool writeProduct(RunContext& context, const std::string& name, const std::string& options,
                   const std::string& text)
 {
-    std::ofstream out(name, std::ios::binary | std::ios::trunc);
-    if (out && !options.empty())
-        out << options << '\n';
-    if (out)
-        out << text;
-    out.close();
-    if (!out) {
-        context.reporter.send("\n");
-        context.reporter.send("Cannot write ");
-        context.reporter.send(name);
-        context.reporter.raiseError();
-        return false;
-    }
-    return true;
+    const std::string contents = options.empty() ? text : options + "\n" + text;
+    if (writeFileAtomically(name, contents))
+        return true;
+    context.reporter.send("\n");
+    context.reporter.send("Unable to open file for output");
+    context.reporter.beep();
+    context.reporter.raiseError();
+    return false;
 }
 
 /// Saves the set in the layout of `text` to base name + `extension`.
-bool saveProduct(RunContext& context, const UserText& user, const std::string& text,
-                 const std::string& options, const char* extension, bool withInitialValues)
+bool saveProduct(RunContext& context, const std::string& text, const std::string& options,
+                 const char* extension, bool withInitialValues)
 {
-    (void)user;
     const std::string name = context.files.baseName + extension;
     std::string out;
     if (!saveEquations(text, context.set, withInitialValues, name, context.reporter, out))
@@ -110,12 +105,13 @@ bool readAndCompile(RunContext& context)
 
 /// The single objective of the set replaced by its gradient, saved to ".SJC" and solved
 /// with the symbolic Jacobian, starting from the values the objective's variables have.
-bool solveGradient(ModeRun& run, const UserText& user)
+bool solveGradient(ModeRun& run)
 {
     RunContext& context = run.context;
+    const UserText user = readUserText(context.files.equationFile);
     if (!formGradient(context.set, context.reporter))
         return false;
-    if (!saveProduct(context, user, std::string(), user.optionsLine, ".SJC", false))
+    if (!saveProduct(context, std::string(), user.optionsLine, ".SJC", false))
         return false;
     context.settings.jacobianMethod = jacobian::Symbolic;
     context.needsCompilation = false;
@@ -194,33 +190,80 @@ bool readCases(RunContext& context, MeasuredCases& cases)
     return true;
 }
 
+OperationResult done(bool ok)
+{
+    return ok ? OperationResult::Done : OperationResult::Failed;
+}
+
 } // namespace
 
-bool complexForm(ModeRun& run)
+OperationResult complexFormOperation(RunContext& context)
 {
-    RunContext& context = run.context;
-    if (!readEquations(context))
-        return false;
-    context.stream(Stream::Input).close();
-    if (context.settings.complexMode) {
-        // The conversion works on the equations as written, read in real arithmetic.
-        context.set.clear();
-        TextFile source;
-        source.suppressMessages = true;
-        ParseState state;
-        const std::string folder =
-            std::filesystem::path(context.files.baseName).parent_path().string();
-        if (!source.openRead(context.files.equationFile) ||
-            !readStatements(source, false, folder, context.set, context.reporter, state)) {
-            context.compileError = true;
-            return false;
-        }
+    // The conversion works on the equations as written, read in real arithmetic.
+    context.set.clear();
+    TextFile source;
+    source.suppressMessages = true;
+    ParseState state;
+    const std::string folder = std::filesystem::path(context.files.baseName).parent_path().string();
+    if (!source.openRead(context.files.equationFile) ||
+        !readStatements(source, false, folder, context.set, context.reporter, state)) {
+        context.compileError = true;
+        return OperationResult::Failed;
     }
+    source.close();
     if (!ComplexToReal(context.set, context.reporter).run() || context.reporter.runError)
-        return false;
+        return OperationResult::Failed;
     simplifyAll(context);
     const UserText user = readUserText(context.files.equationFile);
-    return saveProduct(context, user, user.body, realOptionsLine(user.optionsLine), ".SJC", false);
+    return done(saveProduct(context, user.body, realOptionsLine(user.optionsLine), ".SJC", false));
+}
+
+OperationResult lagrangianOperation(RunContext& context, const char* extension)
+{
+    if (!formLagrangian(context.set, context.reporter))
+        return OperationResult::Failed;
+    context.settings.jacobianMethod = jacobian::Symbolic;
+    const UserText user = readUserText(context.files.equationFile);
+    return done(saveProduct(context, std::string(), user.optionsLine, extension, false));
+}
+
+OperationResult leastSquaresOperation(RunContext& context)
+{
+    Reporter& reporter = context.reporter;
+    if (!context.settings.listFileAttached) {
+        reporter.send("\n");
+        reporter.send("Estimation needs a list file of measurements: none is attached");
+        reporter.raiseError();
+        return OperationResult::Failed;
+    }
+    reporter.send("\n");
+    reporter.send("List File Attached ");
+    reporter.send(context.settings.listFileName);
+    reporter.send("\n");
+    MeasuredCases cases;
+    if (!readCases(context, cases))
+        return OperationResult::Failed;
+    for (const std::string& name : cases.names) {
+        if (context.set.variables.find(name) == 0) {
+            reporter.send("\n");
+            reporter.send("List file name ");
+            reporter.send(name);
+            reporter.send(" is not a variable of the equations");
+            reporter.raiseError();
+            return OperationResult::Failed;
+        }
+    }
+    if (cases.rows.empty()) {
+        reporter.send("\n");
+        reporter.send("List file ");
+        reporter.send(context.settings.listFileName);
+        reporter.send(" has no values");
+        reporter.raiseError();
+        return OperationResult::Failed;
+    }
+    formLeastSquares(context.set, context.set.equationCount(), cases);
+    context.settings.jacobianMethod = jacobian::Symbolic;
+    return OperationResult::Done;
 }
 
 bool constrainedOptimization(ModeRun& run)
@@ -228,62 +271,26 @@ bool constrainedOptimization(ModeRun& run)
     RunContext& context = run.context;
     if (!readAndCompile(context))
         return false;
-    const UserText user = readUserText(context.files.equationFile);
-    if (!formLagrangian(context.set, context.reporter))
+    if (lagrangianOperation(context, ".KTK") != OperationResult::Done)
         return false;
-    if (!saveProduct(context, user, std::string(), user.optionsLine, ".KTK", false))
-        return false;
-    return solveGradient(run, user);
+    return solveGradient(run);
 }
 
 bool leastSquaresEstimation(ModeRun& run)
 {
     RunContext& context = run.context;
-    if (!context.settings.listFileAttached) {
-        context.reporter.send("\n");
-        context.reporter.send("Estimation needs a list file of measurements: none is attached");
-        context.reporter.raiseError();
-        return false;
-    }
     if (!readAndCompile(context))
         return false;
-    context.reporter.send("\n");
-    context.reporter.send("List File Attached ");
-    context.reporter.send(context.settings.listFileName);
-    context.reporter.send("\n");
-    MeasuredCases cases;
-    if (!readCases(context, cases))
+    if (leastSquaresOperation(context) != OperationResult::Done)
         return false;
-    for (const std::string& name : cases.names)
-        if (context.set.variables.find(name) == 0) {
-            context.reporter.send("\n");
-            context.reporter.send("List file name ");
-            context.reporter.send(name);
-            context.reporter.send(" is not a variable of the equations");
-            context.reporter.raiseError();
-            return false;
-        }
-    if (cases.rows.empty()) {
-        context.reporter.send("\n");
-        context.reporter.send("List file ");
-        context.reporter.send(context.settings.listFileName);
-        context.reporter.send(" has no values");
-        context.reporter.raiseError();
-        return false;
-    }
-    const UserText user = readUserText(context.files.equationFile);
-    formLeastSquares(context.set, context.set.equationCount(), cases);
-    return solveGradient(run, user);
+    return solveGradient(run);
 }
 
-bool symbolicOperation(ModeRun& run)
+bool symbolicOrEstimation(ModeRun& run)
 {
-    const std::string rest = run.mode.substr(1);
-    if (rest.rfind("FC", 0) == 0)
-        return complexForm(run);
-    if (rest.rfind("LR", 0) == 0)
+    if (run.mode.rfind("ALR", 0) == 0)
         return leastSquaresEstimation(run);
-    return stageNotBuilt(run.context.reporter, "Symbolic operations");
+    return symbolicMode(run);
 }
 
 } // namespace varnel

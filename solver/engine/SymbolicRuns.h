@@ -5,28 +5,41 @@
 #pragma once
 
 #include "Modes.h"
+#include "SymbolicOperations.h"
 
 namespace varnel {
 
-/// "AFC": the equations read in real arithmetic, converted from complex to real (every
-/// complex variable gets its imaginary-part partner, every equation becomes two),
-/// simplified and saved to base name + ".SJC" with the options line set to REAL, so that
-/// the product solves in real mode. Nothing is saved when a conversion is refused.
-bool complexForm(ModeRun& run);
+/// "FC": the user's equations read again in real arithmetic, converted from complex to
+/// real (every complex variable gets its imaginary-part partner "_im", every equation
+/// becomes two), their constants folded, and saved to base name + ".SJC" with the options
+/// line set to REAL, so that the product solves in real mode. Nothing is saved when a
+/// conversion is refused.
+OperationResult complexFormOperation(RunContext& context);
 
-/// "KFK": the Lagrangian of the objective (the statements without relation) and the
-/// constraints saved to ".KTK", its gradient with respect to every variable it uses
-/// (the problem's own, the multipliers and the slacks) saved to ".SJC", and that
-/// gradient solved as an algebraic system with the symbolic Jacobian.
+/// "FK" / "FL": the compiled set replaced by its Lagrangian (see formLagrangian), saved to
+/// base name + `extension` (".KTK" or ".SJC"); the Jacobian method becomes SYMBOLIC.
+OperationResult lagrangianOperation(RunContext& context, const char* extension);
+
+/// "LR": the compiled set replaced by the sum of squared residuals of its equations over
+/// the cases of the attached list file; the Jacobian method becomes SYMBOLIC. Fails with
+/// "Estimation needs a list file of measurements: none is attached", "File ... Does Not
+/// Exist", a line with missing or extra values, a value that is no number, a name that is
+/// no variable, or a file without values.
+OperationResult leastSquaresOperation(RunContext& context);
+
+/// "KFK": read and compile, the Lagrangian saved to ".KTK", its gradient with respect to
+/// every variable it uses (the problem's own, the multipliers and the slacks) saved to
+/// ".SJC" and solved with the symbolic Jacobian from the values the variables have after
+/// compilation (starting-value statements kept; multipliers and slacks start at 1).
 bool constrainedOptimization(ModeRun& run);
 
-/// "ALR": the sum of squared residuals of the model over the cases of the attached list
-/// file, its gradient saved to ".SJC" and solved for the model's parameters. Without an
-/// attached list file: "Estimation needs a list file of measurements: none is attached".
+/// "ALR": read and compile, the least-squares objective (see leastSquaresOperation), its
+/// gradient with respect to the model's parameters saved to ".SJC" and solved with the
+/// symbolic Jacobian from the parameters' values after compilation, so that
+/// starting-value statements hold and the measured numbers keep their full precision.
 bool leastSquaresEstimation(ModeRun& run);
 
-/// The "A" modes of this file by the rest of the mode ("FC", "LR"); any other is reported
-/// as not available.
-bool symbolicOperation(ModeRun& run);
+/// The "A" entry of the mode table: "ALR" as above, every other "A" mode by symbolicMode.
+bool symbolicOrEstimation(ModeRun& run);
 
 } // namespace varnel
