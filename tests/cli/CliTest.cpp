@@ -102,6 +102,12 @@ TEST(Cli, SolvesEveryBundledExample)
         if (name == "equilibrium_pressures.alg") { // a list-file run
             const std::string list = (dir / "equilibrium_pressures.LST").string();
             EXPECT_EQ(runCli("--mode US --list " + list + " --list-count 5 " + file).status, 0) << name;
+        } else if (name == "spring_fit.alg" || name == "fence_design.alg") {
+            const std::string list = (dir / "spring_fit.LST").string();
+            const Outcome o = runCli(name == "spring_fit.alg" ? "--mode ALR --list " + list + " " + file
+                                                              : "--mode KFK " + file);
+            EXPECT_EQ(o.status, 0) << name << "\n" << o.out;
+            EXPECT_NE(o.out.find("Solution Found!"), std::string::npos) << name;
         } else {
             const Outcome o = runCli(file);
             EXPECT_EQ(o.status, 0) << name << "\n" << o.out;

@@ -52,7 +52,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TranscriptCase{"EmptyMode", "", true, "empty_mode.txt", false},
                       TranscriptCase{"UnknownMode", "Q", true, "unknown_mode.txt", false},
                       TranscriptCase{"MissingFile", "F", false, "missing_file.txt", false},
-                      TranscriptCase{"NotBuilt", "KFK", true, "not_built.txt", false}),
+                      TranscriptCase{"NotBuilt", "DDIT", true, "not_built.txt", false}),
     caseName);
 
 TEST(RunDriver, PathLongerThanEveryBufferFailsCleanly)
