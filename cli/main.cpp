@@ -328,8 +328,8 @@ int main(int argc, char** argv)
     pathBuffer.push_back('\0');
     const bool ok = solver->solve(pathBuffer.data(), mode.c_str());
 
-    const bool solves = mode == "S" || mode == "US" || mode == "O" ||
-                        (mode.size() > 2 && mode[0] == 'A' && mode[2] == 'R');
+    const bool solves = mode == "S" || mode == "US" || mode == "O" || mode == "KFK" ||
+                        mode == "ALR" || (mode.size() > 2 && mode[0] == 'A' && mode[2] == 'R');
     if (ok && printSolution && solves) {
         for (int i = 0; i < solver->variableCount(); ++i)
             std::printf("%s\n", solutionLine(solver->variableName(i), solver->variableValue(i)).c_str());

@@ -4,9 +4,10 @@
 #include "Compilation.h"
 #include "FourierRun.h"
 #include "GraphSweep.h"
-#include "SymbolicModes.h"
-#include "UpdateFile.h"
 #include "IntegrationModes.h"
+#include "SymbolicModes.h"
+#include "SymbolicRuns.h"
+#include "UpdateFile.h"
 
 #include <array>
 #include <vector>
@@ -168,9 +169,9 @@ constexpr std::array kModes{
     ModeEntry{'S', solve, nullptr},
     ModeEntry{'U', updates, nullptr},
     ModeEntry{'E', eliminationMode, nullptr},
-    ModeEntry{'A', symbolicMode, nullptr},
+    ModeEntry{'A', symbolicOrEstimation, nullptr},
     ModeEntry{'D', runIntegrationMode, nullptr},
-    ModeEntry{'K', nullptr, "Constrained optimization"},
+    ModeEntry{'K', constrainedOptimization, nullptr},
     ModeEntry{'O', optimizationMode, nullptr},
     ModeEntry{'R', simplificationMode, nullptr},
     ModeEntry{'G', graphGeneration, nullptr},

@@ -1,6 +1,8 @@
 // The symbolic operations of a run and the equation files they produce.
 #include "SymbolicOperations.h"
 
+#include "SymbolicRuns.h"
+
 #include "Elimination.h"
 #include "EquationPrinter.h"
 #include "EquationSaver.h"
@@ -115,7 +117,17 @@ OperationResult SymbolicOperations::run(std::string_view name)
             return eliminate();
         case 'S':
             return simplify();
+        case 'C':
+            return complexFormOperation(m_context);
+        case 'K':
+            return lagrangianOperation(m_context, ".KTK");
+        case 'L':
+            return lagrangianOperation(m_context, ".SJC");
         }
+        break;
+    case 'L':
+        if (second == 'R')
+            return leastSquaresOperation(m_context);
         break;
     }
     Reporter& reporter = m_context.reporter;

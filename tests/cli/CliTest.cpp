@@ -137,6 +137,12 @@ TEST(Cli, SolvesEveryBundledExample)
             const Outcome o = runCli("--mode DDDS " + file);
             EXPECT_EQ(o.status, 0) << name << "\n" << o.out;
             EXPECT_NE(o.out.find("Solution Found!"), std::string::npos) << name;
+        } else if (name == "spring_fit.alg" || name == "fence_design.alg") {
+            const std::string list = (dir / "spring_fit.LST").string();
+            const Outcome o = runCli(name == "spring_fit.alg" ? "--mode ALR --list " + list + " " + file
+                                                              : "--mode KFK " + file);
+            EXPECT_EQ(o.status, 0) << name << "\n" << o.out;
+            EXPECT_NE(o.out.find("Solution Found!"), std::string::npos) << name;
         } else {
             // Minimisations are solved through their gradient.
             const bool minimisation = name == "minimum_bowl.alg" || name == "rosenbrock.alg";

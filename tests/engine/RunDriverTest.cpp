@@ -51,8 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(TranscriptCase{"ModeF", "F", true, "mode_f.txt", true},
                       TranscriptCase{"EmptyMode", "", true, "empty_mode.txt", false},
                       TranscriptCase{"UnknownMode", "Q", true, "unknown_mode.txt", false},
-                      TranscriptCase{"MissingFile", "F", false, "missing_file.txt", false},
-                      TranscriptCase{"NotBuilt", "KFK", true, "not_built.txt", false}),
+                      TranscriptCase{"MissingFile", "F", false, "missing_file.txt", false}),
     caseName);
 
 TEST(RunDriver, PathLongerThanEveryBufferFailsCleanly)

@@ -1,0 +1,182 @@
+// The Lagrangian, the least-squares objective and the gradient equations of either.
+#include "OptimalityConditions.h"
+
+#include "Differentiator.h"
+#include "Operations.h"
+#include "Reporter.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace varnel {
+
+namespace {
+
+constexpr std::uint8_t kMultiplierMark = 0xEC;
+constexpr std::uint8_t kSlackMark = 0xE4;
+constexpr std::uint8_t kAtLeast = 0xF2;
+constexpr std::uint8_t kAtMost = 0xF3;
+
+std::string markedName(std::uint8_t mark, int equation)
+{
+    return std::string(1, static_cast<char>(mark)) + std::to_string(equation);
+}
+
+/// The variable called `name`, added with value 1 when the table has none; 0 when the
+/// table is full.
+std::uint32_t variableFor(VariableTable& variables, const std::string& name)
+{
+    if (const int k = variables.find(name); k != 0)
+        return static_cast<std::uint32_t>(k);
+    if (variables.count() >= kMaxVariables)
+        return 0;
+    return static_cast<std::uint32_t>(variables.add(name, 1.0));
+}
+
+void replaceBySingle(EquationSet& set, const Chain& prefixSum)
+{
+    Equation single;
+    if (!set.equations.empty())
+        single.relation = set.equations.front().relation;
+    single.code = toPostfix(prefixSum);
+    set.equations.clear();
+    set.equations.push_back(std::move(single));
+}
+
+Chain sumWith(const Chain& sum, const Chain& term)
+{
+    return makeBinary(Operation::Add, sum, term);
+}
+
+} // namespace
+
+std::string multiplierName(int equation)
+{
+    return markedName(kMultiplierMark, equation);
+}
+
+std::string slackName(int equation)
+{
+    return markedName(kSlackMark, equation);
+}
+
+bool formLagrangian(EquationSet& set, Reporter& reporter)
+{
+    if (set.equations.empty()) {
+        replaceBySingle(set, Chain{makeZero()});
+        return true;
+    }
+    const int variablesBefore = set.variables.count();
+    bool full = false;
+    Chain sum{makeZero()};
+    for (int i = 1; i <= set.equationCount() && !full; ++i) {
+        const Equation& eq = set.equation(i);
+        Chain e = toPrefix(eq.code);
+        if (eq.relation == ' ') {
+            sum = sumWith(sum, e);
+            continue;
+        }
+        const std::uint32_t lambda = variableFor(set.variables, multiplierName(i));
+        const bool atLeast = eq.relation == '>' || eq.relation == kAtLeast;
+        const bool atMost = eq.relation == '<' || eq.relation == kAtMost;
+        Chain c;
+        if (atLeast || atMost) {
+            const std::uint32_t s = variableFor(set.variables, slackName(i));
+            full = s == 0;
+            const Chain square = makeUnary(Operation::Square, Chain{makeVariable(s)});
+            // s^2 - e for "at least", s^2 + e for "at most": both vanish on the boundary.
+            c = makeBinary(atLeast ? Operation::Subtract : Operation::Add, e, square);
+        } else {
+            c = std::move(e);
+        }
+        full = full || lambda == 0;
+        sum = sumWith(sum, makeBinary(Operation::Multiply, c, Chain{makeVariable(lambda)}));
+    }
+    if (full) {
+        set.variables.truncate(variablesBefore);
+        reporter.send("\n");
+        reporter.send("Too Many Variables");
+        reporter.raiseError();
+        return false;
+    }
+    replaceBySingle(set, sum);
+    return true;
+}
+
+void formLeastSquares(EquationSet& set, int modelEquations, const MeasuredCases& cases)
+{
+    if (modelEquations < set.equationCount())
+        set.equations.resize(static_cast<std::size_t>(modelEquations < 0 ? 0 : modelEquations));
+    std::vector<std::uint32_t> columnVariable;
+    for (const std::string& name : cases.names)
+        columnVariable.push_back(static_cast<std::uint32_t>(set.variables.find(name)));
+
+    std::vector<Chain> model;
+    for (const Equation& eq : set.equations)
+        model.push_back(toPrefix(eq.code));
+
+    Chain sum{makeZero()};
+    for (const std::vector<double>& row : cases.rows) {
+        for (const Chain& residual : model) {
+            Chain copy = residual;
+            for (std::size_t c = 0; c < row.size() && c < columnVariable.size(); ++c) {
+                if (columnVariable[c] == 0)
+                    continue;
+                for (Token& t : copy)
+                    if (t.kind == kind::Variable && t.index == columnVariable[c])
+                        t = makeToken(kind::Constant, t.op, 0, row[c], t.tag);
+            }
+            sum = sumWith(sum, makeUnary(Operation::Square, copy));
+        }
+    }
+    replaceBySingle(set, sum);
+}
+
+bool formGradient(EquationSet& set, Reporter& reporter)
+{
+    if (set.equationCount() != 1)
+        return false;
+    const Chain& objective = set.equation(1).code;
+    const int count = set.variables.count();
+    std::vector<std::uint32_t> renumber(static_cast<std::size_t>(count) + 1, 0);
+    for (const Token& t : objective)
+        if (t.kind == kind::Variable && t.index >= 1 &&
+            t.index <= static_cast<std::uint32_t>(count))
+            renumber[t.index] = 1;
+    VariableTable used;
+    for (int k = 1; k <= count; ++k) {
+        const auto uk = static_cast<std::size_t>(k);
+        if (renumber[uk] == 0)
+            continue;
+        renumber[uk] =
+            static_cast<std::uint32_t>(used.add(set.variables.names[uk], set.variables.values[uk]));
+        used.lower.back() = set.variables.lower[uk];
+        used.upper.back() = set.variables.upper[uk];
+    }
+    if (used.count() == 0) {
+        reporter.send("\n");
+        reporter.send("No variables to solve for");
+        reporter.raiseError();
+        return false;
+    }
+    Chain renumbered = objective;
+    for (Token& t : renumbered)
+        if (t.kind == kind::Variable && t.index >= 1 &&
+            t.index <= static_cast<std::uint32_t>(count))
+            t.index = renumber[t.index];
+
+    Differentiator differentiator(reporter);
+    std::vector<Equation> gradient;
+    for (int k = 1; k <= used.count(); ++k) {
+        Equation eq;
+        eq.relation = '=';
+        if (!differentiator.differentiate(renumbered, static_cast<std::uint32_t>(k), eq.code))
+            return false;
+        gradient.push_back(std::move(eq));
+    }
+    set.variables = std::move(used);
+    set.equations = std::move(gradient);
+    return true;
+}
+
+} // namespace varnel

@@ -1,0 +1,227 @@
+// Constrained optimisation, estimation and the complex form end to end through the solver
+// object: answers against closed forms (the Lagrange conditions solved by hand, the
+// straight-line least-squares formulas, the complex-mode solution of the same circuit)
+// and the refusals with their messages.
+#include "TranscriptHost.h"
+
+#include "CVarnel.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+using namespace varnel::test;
+
+namespace {
+
+const std::string kReal = "{Options: 20 -10 NEWTON SYMBOLIC 1 SEQUENTIAL 0.001 0.1 REAL}\n";
+const std::string kComplex = "{Options: 20 -10 NEWTON SYMBOLIC 1 SEQUENTIAL 0.001 0.1 COMPLEX}\n";
+
+struct Outcome {
+    bool ok = false;
+    std::map<std::string, double> values;
+    std::string log;
+};
+
+Outcome run(const std::filesystem::path& path, const std::string& mode,
+            const std::string& list = {})
+{
+    TranscriptHost host;
+    CVarnel solver;
+    SolverOptions options;
+    if (!list.empty()) {
+        options.listFile.chars = list.c_str();
+        options.listFile.length = static_cast<std::intptr_t>(list.size());
+        options.listFileCount = 1;
+    }
+    solver.setOptions(&options);
+    std::string buffer = path.string();
+    Outcome out;
+    out.ok = solver.solve(buffer.data(), mode.c_str());
+    for (int i = 0; i < solver.variableCount(); ++i)
+        out.values[solver.variableName(i)] = solver.variableValue(i);
+    out.log = host.log;
+    return out;
+}
+
+std::string multiplier(int i)
+{
+    return "\xEC" + std::to_string(i);
+}
+std::string slack(int i)
+{
+    return "\xE4" + std::to_string(i);
+}
+
+TEST(ConstrainedOptimization, EqualityAndInequalitiesMeetTheLagrangeConditions)
+{
+    TempDir dir;
+    // min x^2 + y^2 on x + y = 1: x = y = 1/2, multiplier -1 (2x + lambda = 0).
+    writeFile(dir / "eq.alg", kReal + "x^2 + y^2;\nx + y = 1;\n");
+    Outcome r = run(dir / "eq.alg", "KFK");
+    ASSERT_TRUE(r.ok) << r.log;
+    EXPECT_NEAR(r.values.at("x"), 0.5, 1e-12);
+    EXPECT_NEAR(r.values.at("y"), 0.5, 1e-12);
+    EXPECT_NEAR(r.values.at(multiplier(2)), -1.0, 1e-12);
+    EXPECT_FALSE(readFile(dir / "eq.KTK").empty());
+    EXPECT_FALSE(readFile(dir / "eq.SJC").empty());
+
+    // min (x-3)^2 + (y-2)^2 with x + y < 4 (active: x = 5/2, y = 3/2, multiplier 1) and
+    // x > 0 as equation 3 (inactive: multiplier 0, slack^2 = x).
+    writeFile(dir / "ineq.alg", kReal + "(x-3)^2 + (y-2)^2;\nx + y < 4;\nx > 0;\n");
+    r = run(dir / "ineq.alg", "KFK");
+    ASSERT_TRUE(r.ok) << r.log;
+    EXPECT_NEAR(r.values.at("x"), 2.5, 1e-9);
+    EXPECT_NEAR(r.values.at("y"), 1.5, 1e-9);
+    EXPECT_NEAR(r.values.at(multiplier(2)), 1.0, 1e-9);
+    EXPECT_NEAR(r.values.at(slack(2)), 0.0, 1e-6);
+    EXPECT_NEAR(r.values.at(multiplier(3)), 0.0, 1e-9);
+    EXPECT_NEAR(std::pow(r.values.at(slack(3)), 2), 2.5, 1e-9);
+}
+
+TEST(ConstrainedOptimization, FenceExampleMatchesItsClosedForm)
+{
+    TempDir dir;
+    std::filesystem::copy(std::filesystem::path(VARNEL_SOURCE_DIR) / "examples/fence_design.alg",
+                          dir / "fence.alg");
+    const Outcome r = run(dir / "fence.alg", "KFK");
+    ASSERT_TRUE(r.ok) << r.log;
+    EXPECT_NEAR(r.values.at("w"), 6.0, 1e-9);
+    EXPECT_NEAR(r.values.at("h"), 50.0 / 6.0, 1e-9);
+    EXPECT_NEAR(r.values.at(multiplier(2)), -1.0 / 3.0, 1e-9);
+    EXPECT_NEAR(r.values.at(multiplier(3)), 7.0 / 9.0, 1e-9);
+    EXPECT_NEAR(r.values.at(multiplier(4)), 0.0, 1e-9);
+    EXPECT_NEAR(std::pow(r.values.at(slack(4)), 2), 35.0 / 3.0, 1e-9);
+}
+
+std::string number(double v)
+{
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%.17g", v);
+    return buffer;
+}
+
+TEST(Estimation, ExactDataRecoversTheModelsParameters)
+{
+    TempDir dir;
+    std::string list = "t y\n";
+    for (double t : {0.0, 0.5, 1.0, 1.5, 2.0, 3.0})
+        list += number(t) + " " + number(2.0 * std::exp(0.5 * t)) + "\n";
+    list += "\n"; // an empty line adds nothing
+    writeFile(dir / "m.LST", list);
+    writeFile(dir / "m.alg", kReal + "y = a*EXP(b*t);\na \xBB 1.5;\nb \xBB 0.4;\n");
+    const Outcome r = run(dir / "m.alg", "ALR", (dir / "m.LST").string());
+    ASSERT_TRUE(r.ok) << r.log;
+    EXPECT_NEAR(r.values.at("a"), 2.0, 1e-9);
+    EXPECT_NEAR(r.values.at("b"), 0.5, 1e-9);
+}
+
+TEST(Estimation, NoisyLineMatchesTheClosedFormFit)
+{
+    TempDir dir;
+    std::vector<double> xs, ys;
+    std::string list = "X Y\n";
+    for (int i = 0; i < 12; ++i) {
+        const double x = 0.7 * i - 2.0;
+        const double noise = 0.3 * std::sin(7.1 * i + 0.4); // deterministic scatter
+        xs.push_back(x);
+        ys.push_back(1.25 - 0.8 * x + noise);
+        list += number(x) + "\t" + number(ys.back()) + "\n";
+    }
+    double sx = 0, sy = 0, sxx = 0, sxy = 0;
+    const double n = static_cast<double>(xs.size());
+    for (std::size_t i = 0; i < xs.size(); ++i) {
+        sx += xs[i];
+        sy += ys[i];
+        sxx += xs[i] * xs[i];
+        sxy += xs[i] * ys[i];
+    }
+    const double slope = (n * sxy - sx * sy) / (n * sxx - sx * sx);
+    const double intercept = (sy - slope * sx) / n;
+
+    writeFile(dir / "line.LST", list);
+    writeFile(dir / "line.alg", kReal + "Y = p + q*X;\n");
+    const Outcome r = run(dir / "line.alg", "ALR", (dir / "line.LST").string());
+    ASSERT_TRUE(r.ok) << r.log;
+    EXPECT_NEAR(r.values.at("p"), intercept, 1e-10);
+    EXPECT_NEAR(r.values.at("q"), slope, 1e-10);
+}
+
+TEST(Estimation, BadListFilesAreRefusedWithTheirMessage)
+{
+    struct Case {
+        const char* name;
+        const char* list; // nullptr: no list file attached
+        const char* message;
+    };
+    const Case cases[] = {
+        {"none", nullptr, "Estimation needs a list file of measurements: none is attached"},
+        {"missing column", "X Y\n1 2\n3\n", "List file line 3 has 1 values for 2 names"},
+        {"extra column", "X Y\n1 2 5\n", "List file line 2 has 3 values for 2 names"},
+        {"not a number", "X Y\n1 two\n", "List file line 2: \"two\" is not a number"},
+        {"unknown name", "X Z\n1 2\n", "List file name Z is not a variable of the equations"},
+        {"no values", "X Y\n\n", " has no values"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        writeFile(dir / "e.alg", kReal + "Y = p + q*X;\n");
+        std::string list;
+        if (c.list != nullptr) {
+            writeFile(dir / "e.LST", c.list);
+            list = (dir / "e.LST").string();
+        }
+        const Outcome r = run(dir / "e.alg", "ALR", list);
+        EXPECT_FALSE(r.ok) << c.name;
+        EXPECT_NE(r.log.find(c.message), std::string::npos) << c.name << "\n" << r.log;
+        EXPECT_FALSE(std::filesystem::exists(dir / "e.SJC")) << c.name;
+    }
+}
+
+TEST(ComplexForm, ConvertedFileSolvesInRealModeLikeTheComplexOne)
+{
+    TempDir dir;
+    std::filesystem::copy(std::filesystem::path(VARNEL_SOURCE_DIR) / "examples/ac_bridge_afc.alg",
+                          dir / "ac.alg");
+    const Outcome complexRun = run(dir / "ac.alg", "S");
+    ASSERT_TRUE(complexRun.ok) << complexRun.log;
+    const Outcome conversion = run(dir / "ac.alg", "AFC");
+    ASSERT_TRUE(conversion.ok) << conversion.log;
+    const std::string converted = readFile(dir / "ac.SJC");
+    ASSERT_EQ(converted.rfind(kReal.substr(0, kReal.size() - 1), 0), 0u) << converted;
+    writeFile(dir / "real.alg", converted);
+    const Outcome realRun = run(dir / "real.alg", "S");
+    ASSERT_TRUE(realRun.ok) << realRun.log;
+    // Complex mode names the parts "r" and "i"; the conversion "" and "_im".
+    for (const char* v : {"Zp", "I", "VL"}) {
+        EXPECT_NEAR(realRun.values.at(v), complexRun.values.at(std::string(v) + "r"), 1e-9) << v;
+        EXPECT_NEAR(realRun.values.at(std::string(v) + "_im"),
+                    complexRun.values.at(std::string(v) + "i"), 1e-9)
+            << v;
+    }
+    EXPECT_NEAR(realRun.values.at("I"), 72.0 / 37.0, 1e-12);
+    EXPECT_NEAR(realRun.values.at("I_im"), 12.0 / 37.0, 1e-12);
+}
+
+TEST(ComplexForm, RefusalsSaveNothing)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"z^0.5 = 2;\n", "Non Positive Integer Power "},
+        {"z^w = 2;\nw = 3;\n", "Variable Complex Power "},
+        {"LN(z) = 1;\n", " Not Implemented"},
+    };
+    for (const auto& [body, message] : cases) {
+        TempDir dir;
+        writeFile(dir / "c.alg", kComplex + body);
+        const Outcome r = run(dir / "c.alg", "AFC");
+        EXPECT_FALSE(r.ok) << body;
+        EXPECT_NE(r.log.find(message), std::string::npos) << body << r.log;
+        EXPECT_FALSE(std::filesystem::exists(dir / "c.SJC")) << body;
+    }
+}
+
+} // namespace
