@@ -2,6 +2,8 @@
 // products, solve.
 #include "SymbolicRuns.h"
 
+#include "Simplifier.h"
+
 #include "Compilation.h"
 #include "ComplexToReal.h"
 #include "ConstantFolding.h"
@@ -89,13 +91,14 @@ bool saveProduct(RunContext& context, const std::string& text, const std::string
     return writeProduct(context, name, options, out);
 }
 
-/// Every equation's constants folded: the simplification that follows a transformation.
-void simplifyAll(RunContext& context)
+/// The full simplifier over every equation of the converted (real) set; false on a folding
+/// error, which it reports.
+bool simplifyAll(RunContext& context)
 {
-    for (Equation& eq : context.set.equations) {
-        EvalError error;
-        eq.code = foldPostfix(eq.code, context.reporter, error, false);
-    }
+    Simplifier simplifier(context.reporter);
+    simplifier.complexMode = false;
+    return simplifier.simplifyEquations(context.set, 1, context.set.equationCount()) &&
+           !context.reporter.runError;
 }
 
 /// Read and compile the user's equations; false on any failure.
@@ -220,7 +223,8 @@ OperationResult complexFormOperation(RunContext& context)
     source.close();
     if (!ComplexToReal(context.set, context.reporter).run() || context.reporter.runError)
         return OperationResult::Failed;
-    simplifyAll(context);
+    if (!simplifyAll(context))
+        return OperationResult::Failed;
     const UserText user = readUserText(context.files.equationFile);
     return done(saveProduct(context, user.body, realOptionsLine(user.optionsLine), ".SJC", false));
 }
