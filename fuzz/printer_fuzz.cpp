@@ -95,9 +95,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ParseState state;
     Reporter reporter;
     {
-        TextFile input, results, work;
-        if (!readEquationFile((dir / "fz").string(), settings, set, reporter, input, results, work,
-                              state))
+        TextFile input, results;
+        if (!readEquationFile((dir / "fz.ALG").string(), (dir / "fz").string(), settings, set,
+                              reporter, input, results, state))
             return 0;
     }
     std::size_t tokens = 0;
@@ -111,11 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // The working copy: the text the statements were read from (no options line).
-    std::string copy;
-    {
-        std::ifstream in(dir / "fz.TMP", std::ios::binary);
-        copy.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    const std::string copy = workingCopyOf(text);
     // Every chain the reader makes is complete, so saving must succeed.
     reporter.runError = false;
     std::string saved;
