@@ -14,6 +14,13 @@ std::string_view cut(std::string_view name)
     return name.substr(0, static_cast<std::size_t>(kMaxNameLength));
 }
 
+/// True when `cut` is `name` as written cut short: exactly 33 characters and its start.
+bool isCutOf(std::string_view cut, std::string_view name)
+{
+    return cut.size() == static_cast<std::size_t>(kMaxNameLength) && name.size() > cut.size() &&
+           name.substr(0, cut.size()) == cut;
+}
+
 } // namespace
 
 NameTable::NameTable(int buckets) : m_buckets(static_cast<std::size_t>(buckets > 0 ? buckets : 1)) {}
@@ -67,6 +74,15 @@ int NameTable::enter(std::string_view written, VariableTable& variables, Status&
     if (b.number != 0) {
         if (b.fullName == fullName)
             return b.number;
+        // A name of exactly 33 characters is how the printer and the result tables write
+        // a longer one, so it is that variable; the longer spelling is kept to tell it
+        // from a third name.
+        if (isCutOf(fullName, b.fullName))
+            return b.number;
+        if (isCutOf(b.fullName, fullName)) {
+            b.fullName.assign(fullName);
+            return b.number;
+        }
         m_collidingName = b.fullName;
         status = Status::Collision;
         return 0;

@@ -32,7 +32,8 @@ public:
     /// variable number, with the name appended to `variables`. 0 when the name gets no
     /// number; `status` says why. Two names that differ only after their 33rd character
     /// would silently be one variable: the second gets no number, Status::Collision,
-    /// and `collidingName()` gives the first in full.
+    /// and `collidingName()` gives the first in full. The cut itself (exactly 33
+    /// characters), as the program writes a long name, is the same variable.
     /// `identity` (when given) is what tells two names apart instead of `name` itself:
     /// the parts of a long complex name are entered cut short under the full name.
     int enter(std::string_view name, VariableTable& variables, Status& status,

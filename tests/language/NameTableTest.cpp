@@ -110,13 +110,19 @@ TEST(NameTable, NamesAreCutTo33CharactersButTwoNamesNeverMerge)
     EXPECT_EQ(enter(table, variables, base + "1234567"), 1);
     EXPECT_EQ(enter(table, variables, base + "1234567"), 1);
     EXPECT_EQ(variables.names[1], base);
+    // The cut is how saved files and result tables write the name: the same variable.
+    EXPECT_EQ(enter(table, variables, base), 1);
     // Names that agree only in their first 33 characters would be one variable.
-    for (const std::string& other : {base + "abc", base}) {
-        EXPECT_EQ(enter(table, variables, other, NameTable::Status::Collision), 0);
-        EXPECT_EQ(table.collidingName(), base + "1234567");
-    }
+    EXPECT_EQ(enter(table, variables, base + "abc", NameTable::Status::Collision), 0);
+    EXPECT_EQ(table.collidingName(), base + "1234567");
     EXPECT_EQ(enter(table, variables, base.substr(1)), 2);
-    EXPECT_EQ(variables.count(), 2);
+    // Cut first, long spelling later: one variable, and the long spelling then rules.
+    const std::string other(33, 'm');
+    EXPECT_EQ(enter(table, variables, other), 3);
+    EXPECT_EQ(enter(table, variables, other + "x"), 3);
+    EXPECT_EQ(enter(table, variables, other + "y", NameTable::Status::Collision), 0);
+    EXPECT_EQ(table.collidingName(), other + "x");
+    EXPECT_EQ(variables.count(), 3);
 }
 
 } // namespace
