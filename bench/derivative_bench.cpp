@@ -16,13 +16,31 @@ using namespace varnel;
 
 constexpr std::uint32_t kBuses = 1000; // two equations per bus
 
-Token C(double v) { return makeConstant(v); }
-Token X(std::uint32_t k) { return makeVariable(k); }
-Token B(std::uint8_t code) { return makeBinaryToken(code); }
-Token U(std::uint8_t code) { return makeUnaryToken(code); }
+Token C(double v)
+{
+    return makeConstant(v);
+}
+Token X(std::uint32_t k)
+{
+    return makeVariable(k);
+}
+Token B(std::uint8_t code)
+{
+    return makeBinaryToken(code);
+}
+Token U(std::uint8_t code)
+{
+    return makeUnaryToken(code);
+}
 
-std::uint32_t magnitude(std::uint32_t bus) { return 2 * bus + 1; }
-std::uint32_t angle(std::uint32_t bus) { return 2 * bus + 2; }
+std::uint32_t magnitude(std::uint32_t bus)
+{
+    return 2 * bus + 1;
+}
+std::uint32_t angle(std::uint32_t bus)
+{
+    return 2 * bus + 2;
+}
 
 void append(Chain& chain, std::initializer_list<Token> tokens)
 {
@@ -42,9 +60,9 @@ Chain powerBalance(std::uint32_t i, bool reactive)
     c.push_back(X(magnitude(i)));
     for (int n = 0; n < 3; ++n) {
         const std::uint32_t k = neighbours[n];
-        append(c, {X(magnitude(k)), C(g), X(angle(i)), X(angle(k)), B('-'), U(first), B('*'),
-                   C(b), X(angle(i)), X(angle(k)), B('-'), U(second), B('*'),
-                   B(reactive ? '-' : '+'), B('*')});
+        append(c, {X(magnitude(k)), C(g), X(angle(i)), X(angle(k)), B('-'), U(first), B('*'), C(b),
+                   X(angle(i)), X(angle(k)), B('-'), U(second), B('*'), B(reactive ? '-' : '+'),
+                   B('*')});
         if (n > 0)
             c.push_back(B('+'));
     }

@@ -12,10 +12,22 @@ namespace {
 
 using namespace varnel;
 
-Token C(double v) { return makeConstant(v); }
-Token X(std::uint32_t k) { return makeVariable(k); }
-Token B(std::uint8_t code) { return makeBinaryToken(code); }
-Token U(std::uint8_t code) { return makeUnaryToken(code); }
+Token C(double v)
+{
+    return makeConstant(v);
+}
+Token X(std::uint32_t k)
+{
+    return makeVariable(k);
+}
+Token B(std::uint8_t code)
+{
+    return makeBinaryToken(code);
+}
+Token U(std::uint8_t code)
+{
+    return makeUnaryToken(code);
+}
 
 void append(Chain& chain, std::initializer_list<Token> tokens)
 {
@@ -31,7 +43,8 @@ Chain mixedChain()
         // 0.7 * x * sin(x + 0.3) - exp(-x / 2) + sqrt(x * x + 1) / (x + 2) - ln(x + 1.5) * x ^ 2
         append(c, {C(0.7), X(v), B('*'), X(v), C(0.3), B('+'), U('S'), B('*')});
         append(c, {X(v + 1), C(2), B('/'), U('-'), U('E'), B('-')});
-        append(c, {X(v), X(v + 1), B('*'), C(1), B('+'), U('Q'), X(v), C(2), B('+'), B('/'), B('+')});
+        append(c,
+               {X(v), X(v + 1), B('*'), C(1), B('+'), U('Q'), X(v), C(2), B('+'), B('/'), B('+')});
         append(c, {X(v + 1), C(1.5), B('+'), U('L'), X(v), C(2), B('^'), B('*'), B('-')});
         if (k > 0)
             append(c, {B('+')});
@@ -74,9 +87,18 @@ void run(benchmark::State& state, const Chain& chain, bool complexMode)
     state.counters["tokens"] = static_cast<double>(chain.size());
 }
 
-void realMixed(benchmark::State& state) { run(state, mixedChain(), false); }
-void realArithmetic(benchmark::State& state) { run(state, arithmeticChain(), false); }
-void complexMixed(benchmark::State& state) { run(state, mixedChain(), true); }
+void realMixed(benchmark::State& state)
+{
+    run(state, mixedChain(), false);
+}
+void realArithmetic(benchmark::State& state)
+{
+    run(state, arithmeticChain(), false);
+}
+void complexMixed(benchmark::State& state)
+{
+    run(state, mixedChain(), true);
+}
 
 } // namespace
 

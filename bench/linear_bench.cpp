@@ -89,7 +89,8 @@ void factorSolveOnly(benchmark::State& state)
         for (int i = 1; i <= n; ++i)
             evaluateRow(matrix, coefficient, i);
     };
-    if (!ordering.analyseSystem(matrix, all, [&](int) { all(); }, reporter, false, nullptr))
+    if (!ordering.analyseSystem(
+            matrix, all, [&](int) { all(); }, reporter, false, nullptr))
         state.SkipWithError("singular");
     std::vector<double> work(n + 1);
     for (auto _ : state) {
@@ -106,7 +107,12 @@ void factorSolveOnly(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(orderFactorSolve)->Arg(250)->Arg(500)->Arg(1000)->Arg(2000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(orderFactorSolve)
+    ->Arg(250)
+    ->Arg(500)
+    ->Arg(1000)
+    ->Arg(2000)
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(factorSolveOnly)->Arg(250)->Arg(500)->Arg(1000)->Arg(2000)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

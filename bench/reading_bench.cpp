@@ -14,11 +14,13 @@ namespace {
 
 std::string generatedFile(int n)
 {
-    std::string text = "{Options: 20 -8 NEWTON SYMBOLIC}\n{ generated: a banded system with functions }\n";
+    std::string text =
+        "{Options: 20 -8 NEWTON SYMBOLIC}\n{ generated: a banded system with functions }\n";
     for (int i = 1; i <= n; ++i) {
-        const std::string x = "x" + std::to_string(i), prev = "x" + std::to_string(i > 1 ? i - 1 : n);
-        text += x + "^3 + 0.25*SIN(" + prev + ")*EXP(-" + x + "/10) - SQRT(1 + " + prev + "*" + prev + ") = " +
-                std::to_string(i % 7) + ".5;\n";
+        const std::string x = "x" + std::to_string(i),
+                          prev = "x" + std::to_string(i > 1 ? i - 1 : n);
+        text += x + "^3 + 0.25*SIN(" + prev + ")*EXP(-" + x + "/10) - SQRT(1 + " + prev + "*" +
+                prev + ") = " + std::to_string(i % 7) + ".5;\n";
     }
     return text;
 }
@@ -36,8 +38,8 @@ void readGeneratedFile(benchmark::State& state)
         varnel::ParseState parse;
         varnel::Reporter reporter;
         varnel::TextFile input, results;
-        const bool ok = varnel::readEquationFile((dir / "gen.ALG").string(), (dir / "gen").string(), settings,
-                                                 set, reporter, input, results, parse);
+        const bool ok = varnel::readEquationFile((dir / "gen.ALG").string(), (dir / "gen").string(),
+                                                 settings, set, reporter, input, results, parse);
         if (!ok || set.equationCount() != 2000)
             state.SkipWithError("reading failed");
         benchmark::DoNotOptimize(set);

@@ -22,8 +22,8 @@ std::string bandedChain(int n)
         std::string lhs = "x" + std::to_string(i) + "^3 + x" + std::to_string(i);
         double b = 2.0;
         if (i > 1) {
-            lhs += " + 0.1*x" + std::to_string(i - 1) + " + 0.05*SIN(x" + std::to_string(i - 1) + "*x" +
-                   std::to_string(i) + ")";
+            lhs += " + 0.1*x" + std::to_string(i - 1) + " + 0.05*SIN(x" + std::to_string(i - 1) +
+                   "*x" + std::to_string(i) + ")";
             b += 0.1 + 0.05 * std::sin(1.0);
         }
         if (i < n) {
@@ -51,7 +51,10 @@ std::string blockSystem(int n)
     return text;
 }
 
-double seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double seconds(std::chrono::steady_clock::duration d)
+{
+    return std::chrono::duration<double>(d).count();
+}
 
 void run(const char* name, const std::string& text, int n, const std::filesystem::path& dir)
 {
@@ -66,10 +69,11 @@ void run(const char* name, const std::string& text, int n, const std::filesystem
     const bool ok = solver.solve(path.data(), "S");
     const double total = seconds(std::chrono::steady_clock::now() - start);
     const varnel::PhaseTimes& t = solver.context().times;
-    std::printf("%-8s n=%5d %s total %7.4f s  reading %7.4f  differentiation %7.4f  structure+ordering %7.4f  "
+    std::printf("%-8s n=%5d %s total %7.4f s  reading %7.4f  differentiation %7.4f  "
+                "structure+ordering %7.4f  "
                 "iterations %7.4f  writing %7.4f (overlapped)\n",
-                name, n, ok ? "solved" : "FAILED", total, t.reading, t.differentiation, t.structure, t.iterations,
-                t.writing);
+                name, n, ok ? "solved" : "FAILED", total, t.reading, t.differentiation, t.structure,
+                t.iterations, t.writing);
 }
 
 } // namespace

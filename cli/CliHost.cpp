@@ -81,8 +81,7 @@ LRESULT answerGraph(LPARAM record)
     if (a.graphParameter && !a.graphForFft) {
         const int parameter = indexOfName(request->names, request->nameCount, *a.graphParameter);
         if (parameter < 0) {
-            std::fprintf(stderr,
-                         "varnel-cli: graph parameter '%s' is not a variable of the file\n",
+            std::fprintf(stderr, "varnel-cli: graph parameter '%s' is not a variable of the file\n",
                          a.graphParameter->c_str());
             return 0;
         }
@@ -145,8 +144,14 @@ void installHost(HostState& state)
     setRequestHandler(onRequest);
 }
 
-HWND hostWindow() { return reinterpret_cast<HWND>(&g_window); }
+HWND hostWindow()
+{
+    return reinterpret_cast<HWND>(&g_window);
+}
 
-OutputCallback outputCallback() { return writeOutput; }
+OutputCallback outputCallback()
+{
+    return writeOutput;
+}
 
 } // namespace varnel::cli

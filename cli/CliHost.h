@@ -12,17 +12,17 @@ namespace varnel::cli {
 
 /// Answers for the library's requests; an unset answer cancels the request (0).
 struct RequestAnswers {
-    std::optional<std::string> fftFile;          // code 3: the ".FFT" file to analyse
-    std::optional<std::string> graphVariable;    // code 1: the independent variable
+    std::optional<std::string> fftFile;       // code 3: the ".FFT" file to analyse
+    std::optional<std::string> graphVariable; // code 1: the independent variable
     double graphFrom = -10.0;
     double graphTo = 10.0;
-    int graphSteps = 100;                        // the sample count with graphForFft
-    bool graphForFft = false;                    // "For FFT": the table goes to ".FFT"
-    std::optional<std::string> graphParameter;   // parametric graph: the parameter
+    int graphSteps = 100;                      // the sample count with graphForFft
+    bool graphForFft = false;                  // "For FFT": the table goes to ".FFT"
+    std::optional<std::string> graphParameter; // parametric graph: the parameter
     double parameterFrom = 0.0;
     double parameterTo = 5.0;
     int parameterSteps = 50;
-    std::optional<std::string> fftTime;          // code 0: the three columns
+    std::optional<std::string> fftTime; // code 0: the three columns
     std::optional<std::string> fftReal;
     std::optional<std::string> fftImag;
     int fftUnit = 0;

@@ -13,8 +13,8 @@
 #include <charconv>
 #include <cmath>
 #include <csignal>
-#include <filesystem>
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -57,7 +57,6 @@ in the shortest form that reads back as exactly the same double (for example 3e-
 0.1, 1.4142135623730951). A successful O or A..R run prints the solution of the .SJC
 equations the same way. After a successful A, E, O or R run the path of the .SJC file
 written follows on a line of its own (--no-solution silences both).)";
-
 
 /// Base name of a path as the library forms it: up to the last "." of the file's name.
 std::string baseNameOf(const std::string& path)
@@ -122,7 +121,10 @@ std::string missingAnswers(const std::string& mode, const varnel::cli::RequestAn
     return missing;
 }
 
-void onInterrupt(int) { varnel::requestInterrupt(); }
+void onInterrupt(int)
+{
+    varnel::requestInterrupt();
+}
 
 /// "name=value" with the shortest text that reads back as the same double.
 std::string solutionLine(const char* name, double value)
@@ -143,7 +145,8 @@ int parseMethod(const std::string& text)
         {"0", 0},      {"1", 1},      {"2", 2},         {"3", 3}};
     auto it = names.find(text);
     if (it == names.end())
-        throw CLI::ValidationError("--method", "must be NEWTON, ROBUST, DISHONEST, HOMOTOPY or 0-3");
+        throw CLI::ValidationError("--method",
+                                   "must be NEWTON, ROBUST, DISHONEST, HOMOTOPY or 0-3");
     return it->second;
 }
 
@@ -184,23 +187,29 @@ int main(int argc, char** argv)
 
     app.add_option("FILE", file, "Equation file (.alg)")->required();
     app.add_option("-m,--mode", mode, "Mode string (default S); see below")->capture_default_str();
-    app.add_option("--method", method, "NEWTON, ROBUST, DISHONEST, HOMOTOPY or 0-3")->capture_default_str();
+    app.add_option("--method", method, "NEWTON, ROBUST, DISHONEST, HOMOTOPY or 0-3")
+        ->capture_default_str();
     app.add_option("--jacobian", jacobian, "SYMBOLIC or INCREMENTAL")->capture_default_str();
-    app.add_option("--iterations", options.maxIterations, "Maximum Newton iterations per step (at least 1)")
+    app.add_option("--iterations", options.maxIterations,
+                   "Maximum Newton iterations per step (at least 1)")
         ->capture_default_str();
     app.add_option("--tolerance", options.toleranceExponent,
                    "Tolerance exponent E (-99..10): converged when the largest residual is below "
                    "10^E, or exactly zero")
         ->capture_default_str();
-    app.add_option("--repetitions", options.repetitions, "Repetitions of a run with repetitive updates; time steps of DDIT/DDIB")
+    app.add_option("--repetitions", options.repetitions,
+                   "Repetitions of a run with repetitive updates; time steps of DDIT/DDIB")
         ->capture_default_str();
     app.add_option("--delta-j", options.deltaJ, "Increment of the incremental Jacobian (not 0)")
         ->capture_default_str();
     app.add_option("--delta-t", options.deltaT, "Step of the independent variable / homotopy step")
         ->capture_default_str();
-    app.add_option("--guess-min", options.guessMin, "Lower end of random starting values")->capture_default_str();
-    app.add_option("--guess-max", options.guessMax, "Upper end of random starting values")->capture_default_str();
-    app.add_flag("--simplify,!--no-simplify", simplify, "Fold constants as equations are read (default on)");
+    app.add_option("--guess-min", options.guessMin, "Lower end of random starting values")
+        ->capture_default_str();
+    app.add_option("--guess-max", options.guessMax, "Upper end of random starting values")
+        ->capture_default_str();
+    app.add_flag("--simplify,!--no-simplify", simplify,
+                 "Fold constants as equations are read (default on)");
     app.add_flag("--auto-homotopy", autoHomotopy, "Fall back to homotopy when Newton fails");
     app.add_flag("--groups,!--no-groups", groups, "Solve the system group by group (default on)");
     app.add_flag("--show-iterations", showIterations, "Print every iteration's variable values");
@@ -214,15 +223,18 @@ int main(int argc, char** argv)
                  "Print name=value lines after a successful S/US run (default on)");
     app.add_flag("--bell", host.bell, "Ring the terminal bell (on standard error) for every beep");
 
-    app.add_flag("--from-cdf", fromCdf,
-                 "Convert FILE, an IEEE Common Data Format (.CF) network, into power-flow equations "
-                 "(FILE up to the first \".\" of its name, plus .ALG) instead of running the library");
+    app.add_flag(
+        "--from-cdf", fromCdf,
+        "Convert FILE, an IEEE Common Data Format (.CF) network, into power-flow equations "
+        "(FILE up to the first \".\" of its name, plus .ALG) instead of running the library");
     app.add_option("--output", cdfOutput, "With --from-cdf: the equation file to write");
 
     std::string graphX;
     app.add_option("--graph-x", graphX, "Graph generation: the independent variable");
-    app.add_option("--graph-from", host.answers.graphFrom, "Graph generation: From")->capture_default_str();
-    app.add_option("--graph-to", host.answers.graphTo, "Graph generation: To")->capture_default_str();
+    app.add_option("--graph-from", host.answers.graphFrom, "Graph generation: From")
+        ->capture_default_str();
+    app.add_option("--graph-to", host.answers.graphTo, "Graph generation: To")
+        ->capture_default_str();
     app.add_option("--graph-steps", host.answers.graphSteps,
                    "Graph generation: number of steps (the sample count with --graph-fft)")
         ->capture_default_str();
@@ -243,7 +255,8 @@ int main(int argc, char** argv)
     app.add_option("--fft-time", fftTime, "Fourier analysis: independent variable column");
     app.add_option("--fft-re", fftRe, "Fourier analysis: real part column");
     app.add_option("--fft-im", fftIm, "Fourier analysis: imaginary part column");
-    app.add_option("--fft-unit", host.answers.fftUnit, "Fourier analysis: 0 Hz, 1 rad/s, 2 sample number")
+    app.add_option("--fft-unit", host.answers.fftUnit,
+                   "Fourier analysis: 0 Hz, 1 rad/s, 2 sample number")
         ->capture_default_str();
     app.add_option("--fft-from", host.answers.fftFrom, "Fourier analysis: first harmonic listed")
         ->capture_default_str();
@@ -255,15 +268,17 @@ int main(int argc, char** argv)
         options.method = parseMethod(method);
         options.jacobianMethod = parseJacobian(jacobian);
         if (options.toleranceExponent < -99 || options.toleranceExponent > 10)
-            throw CLI::ValidationError("--tolerance", "the exponent must lie in -99..10, not " +
-                                                         std::to_string(options.toleranceExponent));
+            throw CLI::ValidationError("--tolerance",
+                                       "the exponent must lie in -99..10, not " +
+                                           std::to_string(options.toleranceExponent));
         if (options.maxIterations < 1)
             throw CLI::ValidationError("--iterations", "must be at least 1, not " +
                                                            std::to_string(options.maxIterations));
         if (options.deltaJ == 0.0 || !std::isfinite(options.deltaJ))
             throw CLI::ValidationError("--delta-j", "must not be 0");
         if (listCount < 1)
-            throw CLI::ValidationError("--list-count", "must be at least 1, not " + std::to_string(listCount));
+            throw CLI::ValidationError("--list-count",
+                                       "must be at least 1, not " + std::to_string(listCount));
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
@@ -271,7 +286,8 @@ int main(int argc, char** argv)
         return 2;
     }
     if (fromCdf) {
-        const std::string output = cdfOutput.empty() ? varnel::powerFlowOutputName(file) : cdfOutput;
+        const std::string output =
+            cdfOutput.empty() ? varnel::powerFlowOutputName(file) : cdfOutput;
         const varnel::PowerFlowResult result = varnel::convertCdfFile(file, output);
         if (result.ok)
             std::printf("%s\n", result.message.c_str());
@@ -317,8 +333,8 @@ int main(int argc, char** argv)
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
 
-    std::unique_ptr<CVarnelInterface> solver(
-        getSolver(varnel::cli::outputCallback(), varnel::cli::hostWindow(), varnel::kRequestMessage));
+    std::unique_ptr<CVarnelInterface> solver(getSolver(
+        varnel::cli::outputCallback(), varnel::cli::hostWindow(), varnel::kRequestMessage));
     if (!solver) {
         std::fprintf(stderr, "varnel-cli: the solver object could not be created\n");
         return 1;
@@ -332,7 +348,8 @@ int main(int argc, char** argv)
                         mode == "ALR" || (mode.size() > 2 && mode[0] == 'A' && mode[2] == 'R');
     if (ok && printSolution && solves) {
         for (int i = 0; i < solver->variableCount(); ++i)
-            std::printf("%s\n", solutionLine(solver->variableName(i), solver->variableValue(i)).c_str());
+            std::printf("%s\n",
+                        solutionLine(solver->variableName(i), solver->variableValue(i)).c_str());
     }
     if (ok && printSolution) {
         if (const std::string product = productPath(mode, file, host.answers); !product.empty())

@@ -14,7 +14,8 @@
 
 namespace {
 
-const std::filesystem::path &scratch() {
+const std::filesystem::path& scratch()
+{
     static const std::filesystem::path folder = [] {
         std::filesystem::path path = std::filesystem::temp_directory_path() /
                                      ("varnel-cdf-fuzz-" + std::to_string(getpid()));
@@ -24,18 +25,21 @@ const std::filesystem::path &scratch() {
     return folder;
 }
 
-void check(bool condition) {
+void check(bool condition)
+{
     if (!condition)
         __builtin_trap();
 }
 
-bool isNameChar(unsigned char c) {
+bool isNameChar(unsigned char c)
+{
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
 /// The statements outside comments: only names, numbers, + - * ( ) and one relation
 /// sign, parentheses balanced and never empty, numbers short enough for the lexer.
-void checkEquationText(const std::string &text) {
+void checkEquationText(const std::string& text)
+{
     std::string code;
     bool inComment = false;
     for (char c : text) {
@@ -85,12 +89,13 @@ void checkEquationText(const std::string &text) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     std::filesystem::path input = scratch() / "input.CF";
     std::filesystem::path output = scratch() / "input.ALG";
     {
         std::ofstream file(input, std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char *>(data), static_cast<std::streamsize>(size));
+        file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
     std::error_code ec;
     std::filesystem::remove(output, ec);

@@ -115,8 +115,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         TextFile input;
         TextFile results;
-        ok = readEquationFile((dir / "fz.ALG").string(), (dir / "fz").string(), settings, set, reporter,
-                              input, results, state);
+        ok = readEquationFile((dir / "fz.ALG").string(), (dir / "fz").string(), settings, set,
+                              reporter, input, results, state);
     }
     if (!ok) {
         // A refused options line stops the reading without a parse error.

@@ -18,7 +18,8 @@ namespace {
 const std::filesystem::path& scratch()
 {
     static const std::filesystem::path folder = [] {
-        auto path = std::filesystem::temp_directory_path() / ("varnel-solve-fuzz-" + std::to_string(getpid()));
+        auto path = std::filesystem::temp_directory_path() /
+                    ("varnel-solve-fuzz-" + std::to_string(getpid()));
         std::filesystem::create_directories(path);
         std::filesystem::current_path(path);
         return path;

@@ -21,8 +21,8 @@
 #include <fstream>
 #include <random>
 #include <string>
-#include <vector>
 #include <unistd.h>
+#include <vector>
 
 using namespace varnel;
 
@@ -31,7 +31,8 @@ namespace {
 const std::filesystem::path& scratch()
 {
     static const std::filesystem::path folder = [] {
-        auto path = std::filesystem::temp_directory_path() / ("varnel-symbolic-fuzz-" + std::to_string(getpid()));
+        auto path = std::filesystem::temp_directory_path() /
+                    ("varnel-symbolic-fuzz-" + std::to_string(getpid()));
         std::filesystem::create_directories(path);
         std::filesystem::current_path(path);
         return path;
@@ -39,9 +40,9 @@ const std::filesystem::path& scratch()
     return folder;
 }
 
-constexpr std::size_t kLargestChain = 1000; // tokens differentiated per equation
-constexpr std::size_t kLargestSet = 3000;   // tokens of a set that is worked on; the
-                                            // bounds for larger sets have tests of their own
+constexpr std::size_t kLargestChain = 1000;   // tokens differentiated per equation
+constexpr std::size_t kLargestSet = 3000;     // tokens of a set that is worked on; the
+                                              // bounds for larger sets have tests of their own
 constexpr std::size_t kLargestCompared = 300; // tokens of an equation whose values are compared
 
 /// Simplifies `code` and compares it with the original: never longer, and the same value
@@ -91,8 +92,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool ok = false;
     {
         TextFile input, results;
-        ok = readEquationFile((dir / "fz.ALG").string(), (dir / "fz").string(), settings, set, reporter, input,
-                              results, state);
+        ok = readEquationFile((dir / "fz.ALG").string(), (dir / "fz").string(), settings, set,
+                              reporter, input, results, state);
     }
     if (!ok)
         return 0;

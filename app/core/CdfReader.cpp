@@ -13,11 +13,13 @@ namespace varnel {
 
 namespace {
 
-bool isBlank(char c) {
+bool isBlank(char c)
+{
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
-std::string_view trim(std::string_view text) {
+std::string_view trim(std::string_view text)
+{
     while (!text.empty() && isBlank(text.front()))
         text.remove_prefix(1);
     while (!text.empty() && isBlank(text.back()))
@@ -25,7 +27,8 @@ std::string_view trim(std::string_view text) {
     return text;
 }
 
-std::vector<std::string_view> splitWords(std::string_view line) {
+std::vector<std::string_view> splitWords(std::string_view line)
+{
     std::vector<std::string_view> words;
     size_t i = 0;
     while (i < line.size()) {
@@ -41,7 +44,8 @@ std::vector<std::string_view> splitWords(std::string_view line) {
 }
 
 /// The whole text as an integer: an optional sign and at most nine digits.
-std::optional<int> wholeInt(std::string_view text) {
+std::optional<int> wholeInt(std::string_view text)
+{
     bool negative = false;
     if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
         negative = text.front() == '-';
@@ -59,7 +63,8 @@ std::optional<int> wholeInt(std::string_view text) {
 }
 
 /// The whole text as a finite real number with "." as the decimal point.
-std::optional<double> wholeReal(std::string_view text) {
+std::optional<double> wholeReal(std::string_view text)
+{
     if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);
         if (!text.empty() && text.front() == '-')
@@ -75,7 +80,8 @@ std::optional<double> wholeReal(std::string_view text) {
 
 /// The integer that a line begins with (after blanks), read as far as its digits go;
 /// nullopt when the line does not begin with one. Values beyond int saturate.
-std::optional<long> leadingInteger(std::string_view line) {
+std::optional<long> leadingInteger(std::string_view line)
+{
     size_t i = 0;
     while (i < line.size() && isBlank(line[i]))
         ++i;
@@ -100,7 +106,8 @@ struct Columns {
     size_t last;
 };
 
-std::string_view slice(std::string_view line, Columns c) {
+std::string_view slice(std::string_view line, Columns c)
+{
     if (c.first > line.size())
         return {};
     return line.substr(c.first - 1, c.last - c.first + 1);
@@ -111,7 +118,8 @@ struct BadField {
     size_t column = 0; // 0: none
     std::string text;
 
-    void note(std::string_view line, std::string_view field) {
+    void note(std::string_view line, std::string_view field)
+    {
         if (column != 0)
             return;
         column = static_cast<size_t>(field.data() - line.data()) + 1;
@@ -125,7 +133,8 @@ class ColumnCard {
 public:
     explicit ColumnCard(std::string_view line) : m_line(line) {}
 
-    int integer(Columns c, bool required = false) {
+    int integer(Columns c, bool required = false)
+    {
         std::string_view text = trim(slice(m_line, c));
         if (text.empty()) {
             m_clean = m_clean && !required;
@@ -138,7 +147,8 @@ public:
         return value.value_or(0);
     }
 
-    double real(Columns c) {
+    double real(Columns c)
+    {
         std::string_view text = trim(slice(m_line, c));
         if (text.empty())
             return 0.0;
@@ -150,12 +160,13 @@ public:
     }
 
     /// The first numeric column that did not read (column 0 when all did).
-    const BadField &bad() const { return m_bad; }
+    const BadField& bad() const { return m_bad; }
 
     std::string text(Columns c) const { return std::string(trim(slice(m_line, c))); }
 
     /// A column that separates two fields must be blank (or past the end of the card).
-    void separator(size_t column) {
+    void separator(size_t column)
+    {
         m_clean = m_clean && (column > m_line.size() || m_line[column - 1] == ' ');
     }
     bool clean() const { return m_clean; }
@@ -166,11 +177,13 @@ private:
     BadField m_bad;
 };
 
-bool reaches(std::string_view line, size_t column) {
+bool reaches(std::string_view line, size_t column)
+{
     return line.size() >= column;
 }
 
-std::optional<CdfBus> busByColumns(std::string_view line, BadField &bad) {
+std::optional<CdfBus> busByColumns(std::string_view line, BadField& bad)
+{
     if (!reaches(line, 68)) // generation MVAR, the last field the conversion needs
         return std::nullopt;
     ColumnCard card(line);
@@ -198,7 +211,8 @@ std::optional<CdfBus> busByColumns(std::string_view line, BadField &bad) {
     return bus;
 }
 
-std::optional<CdfBranch> branchByColumns(std::string_view line, BadField &bad) {
+std::optional<CdfBranch> branchByColumns(std::string_view line, BadField& bad)
+{
     if (!reaches(line, 41)) // line charging
         return std::nullopt;
     ColumnCard card(line);
@@ -223,7 +237,8 @@ std::optional<CdfBranch> branchByColumns(std::string_view line, BadField &bad) {
     return branch;
 }
 
-std::optional<CdfInterchange> interchangeByColumns(std::string_view line, BadField &bad) {
+std::optional<CdfInterchange> interchangeByColumns(std::string_view line, BadField& bad)
+{
     if (!reaches(line, 21)) // scheduled export
         return std::nullopt;
     ColumnCard card(line);
@@ -249,31 +264,36 @@ class WordCard {
 public:
     explicit WordCard(std::string_view line) : m_line(line), m_words(splitWords(line)) {}
 
-    bool integer(int &field) {
+    bool integer(int& field)
+    {
         std::optional<int> value = next() ? wholeInt(m_word) : std::nullopt;
         return store(value, field);
     }
-    bool real(double &field) {
+    bool real(double& field)
+    {
         std::optional<double> value = next() ? wholeReal(m_word) : std::nullopt;
         return store(value, field);
     }
-    bool word(std::string &field) {
+    bool word(std::string& field)
+    {
         if (!next())
             return m_ok = false;
         field = std::string(m_word);
         return true;
     }
     bool ok() const { return m_ok; }
-    const BadField &bad() const { return m_bad; }
+    const BadField& bad() const { return m_bad; }
 
 private:
-    bool next() {
+    bool next()
+    {
         if (!m_ok || m_index >= m_words.size())
             return m_ok = false;
         m_word = m_words[m_index++];
         return true;
     }
-    template <typename T> bool store(const std::optional<T> &value, T &field) {
+    template <typename T> bool store(const std::optional<T>& value, T& field)
+    {
         if (!value) {
             if (m_index > 0 && m_index <= m_words.size() && m_ok)
                 m_bad.note(m_line, m_word);
@@ -293,7 +313,8 @@ private:
 
 /// The card in free format, starting from the previous card's values; false when even
 /// the bus number does not read.
-bool busByWords(std::string_view line, CdfBus &bus, BadField &bad) {
+bool busByWords(std::string_view line, CdfBus& bus, BadField& bad)
+{
     WordCard card(line);
     if (!card.integer(bus.number))
         return false;
@@ -310,7 +331,8 @@ bool busByWords(std::string_view line, CdfBus &bus, BadField &bad) {
     return true;
 }
 
-bool branchByWords(std::string_view line, CdfBranch &branch, BadField &bad) {
+bool branchByWords(std::string_view line, CdfBranch& branch, BadField& bad)
+{
     WordCard card(line);
     if (!card.integer(branch.from))
         return false;
@@ -329,7 +351,8 @@ bool branchByWords(std::string_view line, CdfBranch &branch, BadField &bad) {
     return true;
 }
 
-bool interchangeByWords(std::string_view line, CdfInterchange &interchange, BadField &bad) {
+bool interchangeByWords(std::string_view line, CdfInterchange& interchange, BadField& bad)
+{
     WordCard card(line);
     if (!card.integer(interchange.area))
         return false;
@@ -343,7 +366,8 @@ bool interchangeByWords(std::string_view line, CdfInterchange &interchange, BadF
 
 enum class Section { None, Bus, Branch, Interchange };
 
-const char *sectionName(Section section) {
+const char* sectionName(Section section)
+{
     switch (section) {
     case Section::None:
         return "";
@@ -358,7 +382,8 @@ const char *sectionName(Section section) {
 }
 
 /// The item count of a section header ("... FOLLOWS   14 ITEMS"), 0 when it has none.
-int itemCount(std::string_view header) {
+int itemCount(std::string_view header)
+{
     std::vector<std::string_view> words = splitWords(header);
     int count = 0;
     for (size_t i = 1; i < words.size(); ++i)
@@ -369,7 +394,8 @@ int itemCount(std::string_view header) {
 
 class Reader {
 public:
-    CdfReadResult run(std::istream &in) {
+    CdfReadResult run(std::istream& in)
+    {
         std::string line;
         int lineNumber = 0;
         while (std::getline(in, line)) {
@@ -393,7 +419,8 @@ public:
 
 private:
     /// One line; false after a failure.
-    bool take(std::string_view line, int lineNumber) {
+    bool take(std::string_view line, int lineNumber)
+    {
         if (m_section != Section::None)
             return takeCard(line, lineNumber);
         if (m_lateInterchanges > 0) {
@@ -427,7 +454,8 @@ private:
         return true;
     }
 
-    bool takeCard(std::string_view line, int lineNumber) {
+    bool takeCard(std::string_view line, int lineNumber)
+    {
         if (trim(line).empty())
             return true;
         std::optional<long> first = leadingInteger(line);
@@ -455,7 +483,8 @@ private:
         return true;
     }
 
-    bool takeBus(std::string_view line, int lineNumber) {
+    bool takeBus(std::string_view line, int lineNumber)
+    {
         CdfBus bus;
         BadField columnFault;
         BadField wordFault;
@@ -479,7 +508,8 @@ private:
         return true;
     }
 
-    bool takeBranch(std::string_view line, int lineNumber) {
+    bool takeBranch(std::string_view line, int lineNumber)
+    {
         CdfBranch branch;
         BadField columnFault;
         BadField wordFault;
@@ -503,7 +533,8 @@ private:
         return true;
     }
 
-    bool takeInterchange(std::string_view line, int lineNumber) {
+    bool takeInterchange(std::string_view line, int lineNumber)
+    {
         CdfInterchange interchange;
         BadField columnFault;
         BadField wordFault;
@@ -528,14 +559,17 @@ private:
         return true;
     }
 
-    bool notANumber(int lineNumber, const BadField &field) {
+    bool notANumber(int lineNumber, const BadField& field)
+    {
         m_result.ok = false;
         m_result.message = "line " + std::to_string(lineNumber) + ", column " +
-                           std::to_string(field.column) + ": \"" + field.text + "\" is not a number";
+                           std::to_string(field.column) + ": \"" + field.text +
+                           "\" is not a number";
         return false;
     }
 
-    bool fail(int lineNumber, const std::string &message) {
+    bool fail(int lineNumber, const std::string& message)
+    {
         m_result.ok = false;
         m_result.message = "line " + std::to_string(lineNumber) + ": " + message;
         return false;
@@ -554,7 +588,8 @@ private:
 
 } // namespace
 
-CdfReadResult readCdf(std::istream &in) {
+CdfReadResult readCdf(std::istream& in)
+{
     return Reader().run(in);
 }
 

@@ -72,9 +72,9 @@ struct CdfReadResult {
 /// same order, and a field missing at its end keeps the value of the section's previous
 /// card. A field that is there but is not a number fails the reading with "line L,
 /// column C: "text" is not a number" (the column of the format's field when the card
-/// reaches the format's columns). The item count of a section header is only a hint: when an INTERCHANGE section
-/// closes before its count of cards, the cards right after the end line still count.
-/// Never throws on any input; a file that ends before "END" fails with a clear message.
-CdfReadResult readCdf(std::istream &in);
+/// reaches the format's columns). The item count of a section header is only a hint: when an
+/// INTERCHANGE section closes before its count of cards, the cards right after the end line still
+/// count. Never throws on any input; a file that ends before "END" fails with a clear message.
+CdfReadResult readCdf(std::istream& in);
 
 } // namespace varnel

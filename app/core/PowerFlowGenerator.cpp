@@ -28,10 +28,11 @@ constexpr int maxArea = 10;
 constexpr double largestWritable = 1e15;
 constexpr double degreesToRadians = std::numbers::pi / 180.0;
 
-void trace(const char *format, ...) __attribute__((format(printf, 1, 2)));
-void trace(const char *format, ...) {
+void trace(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void trace(const char* format, ...)
+{
     static const bool enabled = [] {
-        const char *value = std::getenv("VARNEL_TRACE");
+        const char* value = std::getenv("VARNEL_TRACE");
         return value != nullptr && std::strcmp(value, "1") == 0;
     }();
     if (!enabled)
@@ -89,17 +90,20 @@ struct Complex {
 class EquationText {
 public:
     void piece(std::string_view text) { m_text += text; }
-    void v(int bus) {
+    void v(int bus)
+    {
         m_text += 'v';
         m_text += std::to_string(bus);
     }
-    void a(int bus) {
+    void a(int bus)
+    {
         m_text += 'a';
         m_text += std::to_string(bus);
     }
 
     /// "%5lf", a negative value enclosed in parentheses.
-    void number(double value) {
+    void number(double value)
+    {
         value += 0.0; // a zero is written without a sign
         if (!std::isfinite(value) || std::fabs(value) >= largestWritable) {
             m_tooLarge = true;
@@ -115,7 +119,8 @@ public:
     }
 
     /// "%7.2f" for the export shown in an area comment.
-    void width7(double value) {
+    void width7(double value)
+    {
         std::string text = fixed(value + 0.0, 2);
         if (text.size() < 7)
             text.insert(0, 7 - text.size(), ' ');
@@ -123,22 +128,25 @@ public:
     }
 
     /// "%3d".
-    void width3(int value) {
+    void width3(int value)
+    {
         std::string text = std::to_string(value);
         if (text.size() < 3)
             text.insert(0, 3 - text.size(), ' ');
         m_text += text;
     }
 
-    void append(const EquationText &other) {
+    void append(const EquationText& other)
+    {
         m_text += other.m_text;
         m_tooLarge = m_tooLarge || other.m_tooLarge;
     }
 
     bool tooLarge() const { return m_tooLarge; }
-    std::string &text() { return m_text; }
+    std::string& text() { return m_text; }
 
-    static std::string fixed(double value, int precision) {
+    static std::string fixed(double value, int precision)
+    {
         char buffer[64];
         auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value,
                                           std::chars_format::fixed, precision);
@@ -157,12 +165,14 @@ public:
     PowerFlowForm() : m_slot(maxBusNumber + 1, -1), m_areas(maxArea + 1) {}
 
     /// Builds the tables; false with m_error set when the network cannot be written.
-    bool build(const CdfNetwork &network) {
+    bool build(const CdfNetwork& network)
+    {
         return readBuses(network.buses) && readBranches(network.branches) &&
                addShunts(network.buses) && readInterchanges(network.interchanges);
     }
 
-    bool write(std::string &text) {
+    bool write(std::string& text)
+    {
         EquationText out;
         out.piece("{Generated from CF File Format}");
         out.piece("\n");
@@ -191,23 +201,26 @@ public:
         return true;
     }
 
-    const std::string &error() const { return m_error; }
+    const std::string& error() const { return m_error; }
 
 private:
-    bool fail(const std::string &message) {
+    bool fail(const std::string& message)
+    {
         m_error = message;
         return false;
     }
     static std::string at(int line) { return "line " + std::to_string(line) + ": "; }
 
-    bool known(int number) const {
+    bool known(int number) const
+    {
         return number >= 1 && number <= maxBusNumber && m_slot[number] >= 0;
     }
-    Bus &busAt(int number) { return m_buses[m_slot[number]]; }
-    const Bus &busAt(int number) const { return m_buses[m_slot[number]]; }
+    Bus& busAt(int number) { return m_buses[m_slot[number]]; }
+    const Bus& busAt(int number) const { return m_buses[m_slot[number]]; }
 
-    bool readBuses(const std::vector<CdfBus> &cards) {
-        for (const CdfBus &card : cards) {
+    bool readBuses(const std::vector<CdfBus>& cards)
+    {
+        for (const CdfBus& card : cards) {
             if (card.number < 1 || card.number > maxBusNumber)
                 return fail(at(card.line) + "bus number " + std::to_string(card.number) +
                             " is outside 1 to 9999");
@@ -215,7 +228,7 @@ private:
                 return fail(at(card.line) + "bus " + std::to_string(card.number) +
                             " has a second bus card");
             m_slot[card.number] = static_cast<int>(m_buses.size());
-            Bus &bus = m_buses.emplace_back();
+            Bus& bus = m_buses.emplace_back();
             m_order.push_back(card.number);
             switch (card.type) {
             case 0:
@@ -241,8 +254,9 @@ private:
         return true;
     }
 
-    void add(int row, int column, Complex y) {
-        for (Admittance &entry : busAt(row).row) {
+    void add(int row, int column, Complex y)
+    {
+        for (Admittance& entry : busAt(row).row) {
             if (entry.column == column) {
                 entry.g += y.g;
                 entry.b += y.b;
@@ -252,8 +266,9 @@ private:
         busAt(row).row.push_back({column, y.g, y.b});
     }
 
-    bool readBranches(const std::vector<CdfBranch> &cards) {
-        for (const CdfBranch &card : cards) {
+    bool readBranches(const std::vector<CdfBranch>& cards)
+    {
+        for (const CdfBranch& card : cards) {
             if (!known(card.from) || !known(card.to))
                 return fail(at(card.line) + "the branch from bus " + std::to_string(card.from) +
                             " to bus " + std::to_string(card.to) +
@@ -305,15 +320,17 @@ private:
         return true;
     }
 
-    bool addShunts(const std::vector<CdfBus> &cards) {
-        for (const CdfBus &card : cards)
+    bool addShunts(const std::vector<CdfBus>& cards)
+    {
+        for (const CdfBus& card : cards)
             if (card.shuntG != 0.0 || card.shuntB != 0.0)
                 add(card.number, card.number, {card.shuntG, card.shuntB});
         return true;
     }
 
-    bool readInterchanges(const std::vector<CdfInterchange> &cards) {
-        for (const CdfInterchange &card : cards) {
+    bool readInterchanges(const std::vector<CdfInterchange>& cards)
+    {
+        for (const CdfInterchange& card : cards) {
             std::string area = std::to_string(card.area);
             if (card.area < 1 || card.area > maxArea)
                 return fail(at(card.line) + "area number " + area + " is outside 1 to 10");
@@ -323,7 +340,7 @@ private:
                 return fail(at(card.line) + "the interchange slack bus " +
                             std::to_string(card.slackBus) + " of area " + area +
                             " has no bus card");
-            Bus &bus = busAt(card.slackBus);
+            Bus& bus = busAt(card.slackBus);
             if (bus.busClass != BusClass::SystemSlack) {
                 if (bus.area != card.area)
                     return fail(at(card.line) + "the interchange slack bus " +
@@ -331,7 +348,7 @@ private:
                                 " lies in area " + std::to_string(bus.area));
                 bus.busClass = BusClass::AreaSlack;
             }
-            Area &entry = m_areas[card.area];
+            Area& entry = m_areas[card.area];
             entry.seen = true;
             entry.slackBus = card.slackBus;
             entry.exportPu = card.exportMw / 100.0;
@@ -345,8 +362,9 @@ private:
 
     /// P k = V_a sum_k V_k (G cos(a_a - a_k) + B sin(a_a - a_k)); the conductance
     /// terms are written when |G| exceeds gLimit (G != 0 for a load bus).
-    void writeActivePower(EquationText &out, int a, double gLimit) {
-        const Bus &bus = busAt(a);
+    void writeActivePower(EquationText& out, int a, double gLimit)
+    {
+        const Bus& bus = busAt(a);
         out.number(bus.p);
         out.piece("*");
         out.piece("k");
@@ -381,8 +399,9 @@ private:
     }
 
     /// Q k = -V_a sum_k V_k (B cos(a_a - a_k) - G sin(a_a - a_k)).
-    void writeReactivePower(EquationText &out, int a) {
-        const Bus &bus = busAt(a);
+    void writeReactivePower(EquationText& out, int a)
+    {
+        const Bus& bus = busAt(a);
         out.number(bus.q);
         out.piece("*");
         out.piece("k");
@@ -412,7 +431,8 @@ private:
     }
 
     /// "*", name, "(", a(x), "-", a(y), ")".
-    static void angleFunction(EquationText &out, const char *name, int x, int y) {
+    static void angleFunction(EquationText& out, const char* name, int x, int y)
+    {
         out.piece("*");
         out.piece(name);
         out.piece("(");
@@ -422,7 +442,8 @@ private:
         out.piece(")");
     }
 
-    void writeVoltage(EquationText &out, int a) {
+    void writeVoltage(EquationText& out, int a)
+    {
         out.v(a);
         out.piece("=");
         out.number(busAt(a).voltage);
@@ -432,7 +453,8 @@ private:
     /// The active power that enters a tie line at its end x (the other end y), both
     /// terms opened by sign: sign V_x V_x g_self sign V_f V_u (g cos(a_x - a_y) +
     /// b sin(a_x - a_y)), where f and u are the line's from and to buses.
-    static void lineFlow(EquationText &out, const char *sign, const TieLine &line, bool atFrom) {
+    static void lineFlow(EquationText& out, const char* sign, const TieLine& line, bool atFrom)
+    {
         int x = atFrom ? line.from : line.to;
         int y = atFrom ? line.to : line.from;
         out.piece(sign);
@@ -456,9 +478,10 @@ private:
     }
 
     /// The tie-line terms of an area's export, each line's flow signed as export.
-    void writeTieLineTerms(EquationText &out, int area) {
+    void writeTieLineTerms(EquationText& out, int area)
+    {
         auto inArea = [&](int bus) { return busAt(bus).area == area; };
-        for (const TieLine &line : m_tieLines) {
+        for (const TieLine& line : m_tieLines) {
             bool lineInArea = line.area == area;
             if (inArea(line.from) && !lineInArea)
                 lineFlow(out, "+", line, true);
@@ -471,8 +494,9 @@ private:
         }
     }
 
-    void writeBus(EquationText &out, int a) {
-        const Bus &bus = busAt(a);
+    void writeBus(EquationText& out, int a)
+    {
+        const Bus& bus = busAt(a);
         switch (bus.busClass) {
         case BusClass::Load:
             writeActivePower(out, a, 0.0);
@@ -495,9 +519,10 @@ private:
         }
     }
 
-    void writeAreaSlack(EquationText &out, int a) {
-        const Bus &bus = busAt(a);
-        const Area &area = m_areas[bus.area]; // 1..10, checked with the interchange card
+    void writeAreaSlack(EquationText& out, int a)
+    {
+        const Bus& bus = busAt(a);
+        const Area& area = m_areas[bus.area]; // 1..10, checked with the interchange card
         EquationText terms;
         writeTieLineTerms(terms, bus.area);
         if (terms.text().empty()) {
@@ -537,9 +562,10 @@ std::atomic<unsigned> temporaryCounter{0};
 
 /// Writes text to path through a temporary file beside it that replaces path only when
 /// complete. Empty on success, else the reason.
-std::string writeWhole(const std::string &path, const std::string &text) {
+std::string writeWhole(const std::string& path, const std::string& text)
+{
     std::string temporary;
-    std::FILE *file = nullptr;
+    std::FILE* file = nullptr;
     for (int attempt = 0; attempt < 100 && file == nullptr; ++attempt) {
         temporary = path + ".tmp" + std::to_string(getpid()) + "-" +
                     std::to_string(temporaryCounter.fetch_add(1));
@@ -566,11 +592,13 @@ std::string writeWhole(const std::string &path, const std::string &text) {
     return {};
 }
 
-PowerFlowResult failure(const std::string &message) {
+PowerFlowResult failure(const std::string& message)
+{
     return {false, message};
 }
 
-PowerFlowResult convert(const std::string &inputPath, const std::string &outputPath) {
+PowerFlowResult convert(const std::string& inputPath, const std::string& outputPath)
+{
     namespace fs = std::filesystem;
     std::error_code ec;
     if (fs::is_directory(inputPath, ec))
@@ -598,24 +626,27 @@ PowerFlowResult convert(const std::string &inputPath, const std::string &outputP
 
 } // namespace
 
-PowerFlowResult formPowerFlowEquations(const CdfNetwork &network, std::string &text) {
+PowerFlowResult formPowerFlowEquations(const CdfNetwork& network, std::string& text)
+{
     PowerFlowForm form;
     if (!form.build(network) || !form.write(text))
         return failure(form.error());
     return {true, {}};
 }
 
-PowerFlowResult convertCdfFile(const std::string &inputPath, const std::string &outputPath) {
+PowerFlowResult convertCdfFile(const std::string& inputPath, const std::string& outputPath)
+{
     try {
         return convert(inputPath, outputPath);
-    } catch (const std::exception &e) {
+    } catch (const std::exception& e) {
         return failure("Cannot convert \"" + inputPath + "\": " + e.what());
     } catch (...) {
         return failure("Cannot convert \"" + inputPath + "\"");
     }
 }
 
-std::string powerFlowOutputName(const std::string &chosenPath) {
+std::string powerFlowOutputName(const std::string& chosenPath)
+{
     size_t slash = chosenPath.find_last_of('/');
     size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     size_t dot = chosenPath.find('.', nameStart);

@@ -19,16 +19,16 @@ struct PowerFlowResult {
 /// Reads the network at inputPath and writes its equations to outputPath. The output is
 /// written to a temporary file beside it and renamed when complete, so a failure leaves
 /// no partial file; the input is never overwritten. Never throws.
-PowerFlowResult convertCdfFile(const std::string &inputPath, const std::string &outputPath);
+PowerFlowResult convertCdfFile(const std::string& inputPath, const std::string& outputPath);
 
 /// The output name for a chosen input: the path up to the first "." of its file name,
 /// followed by ".ALG" ("/data/net.CF" gives "/data/net.ALG"; a file name without "."
 /// gets ".ALG" appended; dots in folder names are kept).
-std::string powerFlowOutputName(const std::string &chosenPath);
+std::string powerFlowOutputName(const std::string& chosenPath);
 
 /// The equation text that convertCdfFile writes for a network read by readCdf. On
 /// failure (a branch naming a bus without a card, a duplicate bus, too many tie lines,
 /// a value too large to write, ...) ok is false and the message says why.
-PowerFlowResult formPowerFlowEquations(const CdfNetwork &network, std::string &text);
+PowerFlowResult formPowerFlowEquations(const CdfNetwork& network, std::string& text);
 
 } // namespace varnel

@@ -117,8 +117,7 @@ bool CVarnel::solve(char* pathBuffer, const char* mode)
             reporter.send("\n");
             reporter.send("Path too long: file names are limited to 500 characters");
             reporter.raiseError();
-        } else if (const std::string refusal =
-                       refusedEquationFile(path, m_context.files.baseName);
+        } else if (const std::string refusal = refusedEquationFile(path, m_context.files.baseName);
                    !refusal.empty()) {
             // Reading one of the run's own products would overwrite the input.
             reporter.send("\n");

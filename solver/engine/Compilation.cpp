@@ -45,10 +45,9 @@ bool readEquations(RunContext& context)
     if (!equationFileReadable(context))
         return false;
     ParseState state;
-    const bool ok =
-        readEquationFile(context.files.equationFile, context.files.baseName, context.settings,
-                         context.set, context.reporter, context.stream(Stream::Input),
-                         context.stream(Stream::Results), state);
+    const bool ok = readEquationFile(
+        context.files.equationFile, context.files.baseName, context.settings, context.set,
+        context.reporter, context.stream(Stream::Input), context.stream(Stream::Results), state);
     context.applyComplexMode();
     context.needsCompilation = true;
     if (!ok || context.reporter.runError) {

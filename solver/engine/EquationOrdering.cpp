@@ -25,13 +25,15 @@ constexpr double kPivotLimit = 1e-15;
 std::span<const int> EquationOrdering::lowerEntries(int position) const
 {
     const int begin = m_lowerStart[position];
-    return {m_lowerEntries.data() + begin, static_cast<std::size_t>(m_lowerStart[position + 1] - begin)};
+    return {m_lowerEntries.data() + begin,
+            static_cast<std::size_t>(m_lowerStart[position + 1] - begin)};
 }
 
 std::span<const int> EquationOrdering::upperEntries(int position) const
 {
     const int begin = m_upperStart[position];
-    return {m_upperEntries.data() + begin, static_cast<std::size_t>(m_upperStart[position + 1] - begin)};
+    return {m_upperEntries.data() + begin,
+            static_cast<std::size_t>(m_upperStart[position + 1] - begin)};
 }
 
 void EquationOrdering::prepare(int n)
@@ -196,11 +198,13 @@ bool EquationOrdering::orderPass(SparseMatrix& matrix, const std::vector<int>& r
             }
         }
         if (best < 0) {
-            reportSingular(r, " is Singular or Inconsistent", reporter, tryingIfMasks, errorEquation);
+            reportSingular(r, " is Singular or Inconsistent", reporter, tryingIfMasks,
+                           errorEquation);
             return finish(false);
         }
         if (numeric && bestMagnitude < kPivotLimit) {
-            reportSingular(r, " Depends on Other Equations", reporter, tryingIfMasks, errorEquation);
+            reportSingular(r, " Depends on Other Equations", reporter, tryingIfMasks,
+                           errorEquation);
             return finish(false);
         }
 
@@ -243,7 +247,8 @@ bool EquationOrdering::orderPass(SparseMatrix& matrix, const std::vector<int>& r
             };
             auto fill = [&](int u) {
                 const int column = matrix.entry(u).column;
-                const double value = numeric ? guardedSub(0.0, guardedMul(multiplier, matrix.entry(u).value)) : 0.0;
+                const double value =
+                    numeric ? guardedSub(0.0, guardedMul(multiplier, matrix.entry(u).value)) : 0.0;
                 const int f = matrix.addFillIn(i, column);
                 matrix.entry(f).value = value;
                 ++degree;
@@ -354,7 +359,8 @@ void EquationOrdering::buildSchedule(const SparseMatrix& matrix)
     auto walk = [&](auto&& visit) {
         for (int k = 1; k <= n; ++k) {
             const int group = m_groupOfEquation[m_equationAt[k]];
-            for (int e = matrix.columnHead(m_variableAt[k]); e >= 0; e = matrix.entry(e).nextInColumn) {
+            for (int e = matrix.columnHead(m_variableAt[k]); e >= 0;
+                 e = matrix.entry(e).nextInColumn) {
                 const int row = matrix.entry(e).row;
                 const int position = m_positionOfEquation[row];
                 if (position == 0 || position == k || m_groupOfEquation[row] != group)

@@ -94,7 +94,8 @@ void solveGroup(const SparseMatrix& matrix, const EquationOrdering& ordering, in
         double r = work[k];
         for (int e : ordering.lowerEntries(k)) {
             const MatrixEntry& entry = matrix.entry(e);
-            r = guardedSub(r, guardedMul(entry.value, work[ordering.positionOfVariable(entry.column)]));
+            r = guardedSub(
+                r, guardedMul(entry.value, work[ordering.positionOfVariable(entry.column)]));
         }
         work[k] = r;
     }
@@ -104,7 +105,8 @@ void solveGroup(const SparseMatrix& matrix, const EquationOrdering& ordering, in
         double r = work[k];
         for (int e : ordering.upperEntries(k)) {
             const MatrixEntry& entry = matrix.entry(e);
-            r = guardedSub(r, guardedMul(entry.value, work[ordering.positionOfVariable(entry.column)]));
+            r = guardedSub(
+                r, guardedMul(entry.value, work[ordering.positionOfVariable(entry.column)]));
         }
         const int diagonal = matrix.diagonal(ordering.equationAt(k));
         work[k] = guardedDiv(r, diagonal >= 0 ? matrix.entry(diagonal).value : 0.0);

@@ -30,7 +30,8 @@ std::string formatResultValue(double value)
     return buffer;
 }
 
-void ResultTable::writeValues(const std::vector<double>& values, bool toTable, bool toCallback, int rowNumber)
+void ResultTable::writeValues(const std::vector<double>& values, bool toTable, bool toCallback,
+                              int rowNumber)
 {
     std::string piece;
     std::size_t fields = 0;
@@ -57,7 +58,8 @@ void ResultTable::writeValues(const std::vector<double>& values, bool toTable, b
     flush();
 }
 
-void ResultTable::writeRow(const VariableTable& variables, bool solved, int stepIndex, bool showResults)
+void ResultTable::writeRow(const VariableTable& variables, bool solved, int stepIndex,
+                           bool showResults)
 {
     if (!solved)
         return;
@@ -80,8 +82,9 @@ void ResultTable::writeRow(const VariableTable& variables, bool solved, int step
         m_reporter.send("\n");
 }
 
-void ResultTable::writeIntegrationRow(const std::vector<std::string>& columns, const VariableTable& variables,
-                                      bool solved, int stepIndex, bool showResults)
+void ResultTable::writeIntegrationRow(const std::vector<std::string>& columns,
+                                      const VariableTable& variables, bool solved, int stepIndex,
+                                      bool showResults)
 {
     if (stepIndex == 0) {
         m_columnVariables.assign(columns.size(), 0);
@@ -108,7 +111,8 @@ void ResultTable::writeIntegrationRow(const std::vector<std::string>& columns, c
     std::vector<double> values;
     values.reserve(m_columnVariables.size());
     for (int k : m_columnVariables)
-        values.push_back(k > 0 && k <= variables.count() ? variables.values[static_cast<std::size_t>(k)] : 0.0);
+        values.push_back(
+            k > 0 && k <= variables.count() ? variables.values[static_cast<std::size_t>(k)] : 0.0);
     writeValues(values, solved, showResults, stepIndex + 1);
     if (solved)
         m_file.writeLineEnd();

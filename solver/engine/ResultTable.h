@@ -26,11 +26,13 @@ public:
     /// Integration table: the columns are variable names looked up in `variables` at
     /// step 0 (a name that no longer exists shows 0); every step is echoed with its
     /// number when results are shown.
-    void writeIntegrationRow(const std::vector<std::string>& columns, const VariableTable& variables,
-                             bool solved, int stepIndex, bool showResults);
+    void writeIntegrationRow(const std::vector<std::string>& columns,
+                             const VariableTable& variables, bool solved, int stepIndex,
+                             bool showResults);
 
 private:
-    void writeValues(const std::vector<double>& values, bool toTable, bool toCallback, int rowNumber);
+    void writeValues(const std::vector<double>& values, bool toTable, bool toCallback,
+                     int rowNumber);
 
     TextFile& m_file;
     Reporter& m_reporter;

@@ -73,8 +73,8 @@ struct RunContext {
     std::array<TextFile, kStreamCount> streams;
     PhaseTimes times;
     std::minstd_rand generator;
-    HWND window = nullptr;        // the host's request target (kept across runs)
-    unsigned requestMessage = 0;  // the message number requests are sent with
+    HWND window = nullptr;       // the host's request target (kept across runs)
+    unsigned requestMessage = 0; // the message number requests are sent with
 
     int stepNumber = 1;
     int stepTotal = 1;

@@ -15,7 +15,8 @@ void SparseMatrix::reset(int n)
     m_entries.clear();
     m_indexKeys.clear();
     m_indexValues.clear();
-    for (std::vector<int>* list : {&m_rowHead, &m_rowTail, &m_columnHead, &m_columnTail, &m_diagonal})
+    for (std::vector<int>* list :
+         {&m_rowHead, &m_rowTail, &m_columnHead, &m_columnTail, &m_diagonal})
         list->assign(1, -1);
     m_rowLength.assign(1, 0);
     m_columnLength.assign(1, 0);
@@ -27,7 +28,8 @@ void SparseMatrix::grow(int n)
     if (n <= m_size)
         return;
     const auto slots = static_cast<std::size_t>(n) + 1;
-    for (std::vector<int>* list : {&m_rowHead, &m_rowTail, &m_columnHead, &m_columnTail, &m_diagonal})
+    for (std::vector<int>* list :
+         {&m_rowHead, &m_rowTail, &m_columnHead, &m_columnTail, &m_diagonal})
         list->resize(slots, -1);
     m_rowLength.resize(slots, 0);
     m_columnLength.resize(slots, 0);

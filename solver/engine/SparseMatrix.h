@@ -12,13 +12,13 @@
 namespace varnel {
 
 struct MatrixEntry {
-    int row = 0;            // equation number, 1-based
-    int column = 0;         // variable number, 1-based
-    int nextInRow = -1;     // next entry of the same row, -1 at the end
-    int nextInColumn = -1;  // next entry of the same column, -1 at the end
-    Chain code;             // postfix derivative code (symbolic Jacobian only)
-    double value = 0.0;     // current numeric value; a multiplier after factorisation
-    bool fillIn = false;    // created by elimination; has no code of its own
+    int row = 0;           // equation number, 1-based
+    int column = 0;        // variable number, 1-based
+    int nextInRow = -1;    // next entry of the same row, -1 at the end
+    int nextInColumn = -1; // next entry of the same column, -1 at the end
+    Chain code;            // postfix derivative code (symbolic Jacobian only)
+    double value = 0.0;    // current numeric value; a multiplier after factorisation
+    bool fillIn = false;   // created by elimination; has no code of its own
 };
 
 class SparseMatrix {

@@ -52,8 +52,9 @@ std::string resolveEquationFile(const std::string& path, const std::string& base
     const fs::file_status named = fs::symlink_status(path, ec);
     if (fs::exists(named) && !fs::is_directory(fs::status(path, ec)))
         return path;
-    const std::string_view extension =
-        path.size() > base.size() ? std::string_view(path).substr(base.size() + 1) : std::string_view();
+    const std::string_view extension = path.size() > base.size()
+                                           ? std::string_view(path).substr(base.size() + 1)
+                                           : std::string_view();
     if (path != base && !sameIgnoringCase(extension, "ALG"))
         return path;
     // Hosts save ".alg" where the library names ".ALG": either finds the other.

@@ -7,7 +7,10 @@
 namespace varnel {
 
 namespace {
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 } // namespace
 
 bool parseDecimal(std::string_view text, double& value)

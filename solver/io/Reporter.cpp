@@ -18,8 +18,14 @@ namespace {
 std::atomic<OutputCallback> g_callback{nullptr};
 } // namespace
 
-void setLibraryOutputCallback(OutputCallback cb) { g_callback.store(cb); }
-OutputCallback libraryOutputCallback() { return g_callback.load(); }
+void setLibraryOutputCallback(OutputCallback cb)
+{
+    g_callback.store(cb);
+}
+OutputCallback libraryOutputCallback()
+{
+    return g_callback.load();
+}
 
 bool traceEnabled()
 {
@@ -71,7 +77,10 @@ void Reporter::sendf(const char* format, ...) const
     send(buffer);
 }
 
-void Reporter::beep() const { MessageBeep(MB_ICONEXCLAMATION); }
+void Reporter::beep() const
+{
+    MessageBeep(MB_ICONEXCLAMATION);
+}
 
 void Reporter::raiseError()
 {
@@ -112,7 +121,10 @@ void Reporter::reportExpOverflow()
     expOverflowReported = true;
 }
 
-bool Reporter::interruptRequested() const { return platform::interruptPending(); }
+bool Reporter::interruptRequested() const
+{
+    return platform::interruptPending();
+}
 
 void Reporter::reportInterrupted() const
 {

@@ -397,8 +397,7 @@ struct Scan {
 
 /// Runs fscanf with " %n<conversion>%n" so that the blanks it skips are counted even
 /// when no number follows.
-template <typename T>
-Scan scanNumber(std::FILE* stream, const char* format, T& value)
+template <typename T> Scan scanNumber(std::FILE* stream, const char* format, T& value)
 {
     ClassicNumbers classic;
     int skipped = -1;

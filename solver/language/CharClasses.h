@@ -27,12 +27,33 @@ inline std::uint8_t charClassOf(int c)
     return (c >= 0 && c <= 255) ? kCharClasses[static_cast<std::size_t>(c)] : 0;
 }
 
-inline bool isBlankChar(int c) { return (charClassOf(c) & charclass::Blank) != 0; }
-inline bool isNameStartChar(int c) { return (charClassOf(c) & charclass::NameStart) != 0; }
-inline bool isWordChar(int c) { return (charClassOf(c) & charclass::Word) != 0; }
-inline bool isDigitChar(int c) { return (charClassOf(c) & charclass::Digit) != 0; }
-inline bool isNumberChar(int c) { return (charClassOf(c) & charclass::Number) != 0; }
-inline bool isRelationChar(int c) { return (charClassOf(c) & charclass::Relation) != 0; }
-inline bool isFactorStartChar(int c) { return (charClassOf(c) & charclass::FactorStart) != 0; }
+inline bool isBlankChar(int c)
+{
+    return (charClassOf(c) & charclass::Blank) != 0;
+}
+inline bool isNameStartChar(int c)
+{
+    return (charClassOf(c) & charclass::NameStart) != 0;
+}
+inline bool isWordChar(int c)
+{
+    return (charClassOf(c) & charclass::Word) != 0;
+}
+inline bool isDigitChar(int c)
+{
+    return (charClassOf(c) & charclass::Digit) != 0;
+}
+inline bool isNumberChar(int c)
+{
+    return (charClassOf(c) & charclass::Number) != 0;
+}
+inline bool isRelationChar(int c)
+{
+    return (charClassOf(c) & charclass::Relation) != 0;
+}
+inline bool isFactorStartChar(int c)
+{
+    return (charClassOf(c) & charclass::FactorStart) != 0;
+}
 
 } // namespace varnel

@@ -17,14 +17,38 @@ Token makeToken(char k, std::uint8_t code, std::uint32_t index, double value, st
     return t;
 }
 
-Token makeConstant(double value) { return makeToken(kind::Constant, form::Real, 0, value); }
-Token makeOne() { return makeConstant(1.0); }
-Token makeTwo() { return makeConstant(2.0); }
-Token makeZero() { return makeConstant(0.0); }
-Token makeImaginaryUnit() { return makeToken(kind::Constant, form::Imaginary, 0, 1.0); }
-Token makeVariable(std::uint32_t index) { return makeToken(kind::Variable, form::Real, index, 0.0); }
-Token makeBinaryToken(std::uint8_t code) { return makeToken(kind::Binary, code, 0, 0.0); }
-Token makeUnaryToken(std::uint8_t code) { return makeToken(kind::Unary, code, 0, 0.0); }
+Token makeConstant(double value)
+{
+    return makeToken(kind::Constant, form::Real, 0, value);
+}
+Token makeOne()
+{
+    return makeConstant(1.0);
+}
+Token makeTwo()
+{
+    return makeConstant(2.0);
+}
+Token makeZero()
+{
+    return makeConstant(0.0);
+}
+Token makeImaginaryUnit()
+{
+    return makeToken(kind::Constant, form::Imaginary, 0, 1.0);
+}
+Token makeVariable(std::uint32_t index)
+{
+    return makeToken(kind::Variable, form::Real, index, 0.0);
+}
+Token makeBinaryToken(std::uint8_t code)
+{
+    return makeToken(kind::Binary, code, 0, 0.0);
+}
+Token makeUnaryToken(std::uint8_t code)
+{
+    return makeToken(kind::Unary, code, 0, 0.0);
+}
 
 Chain makeBinary(std::uint8_t code, const Chain& second, const Chain& first)
 {

@@ -26,9 +26,9 @@ constexpr char Void = '0';     // dropped whenever a chain is turned between ord
 namespace form {
 constexpr std::uint8_t Real = ' ';
 constexpr std::uint8_t Imaginary = symbol::ImaginaryUnit; // v*j
-constexpr std::uint8_t Phasor = '@';     // cos v + j sin v
-constexpr std::uint8_t Pi = 0x9F;        // the constant written PI
-constexpr std::uint8_t Undefined = '?';  // the constant written ?
+constexpr std::uint8_t Phasor = '@';                      // cos v + j sin v
+constexpr std::uint8_t Pi = 0x9F;                         // the constant written PI
+constexpr std::uint8_t Undefined = '?';                   // the constant written ?
 } // namespace form
 
 /// Binary operation codes that are not plain characters.
@@ -43,8 +43,8 @@ struct Token {
     double value = 0.0;      // the constant of a V token
     std::uint32_t index = 0; // variable number of an X token (1-based); 0xB0 variable of a V
     char kind = kind::End;
-    std::uint8_t op = ' ';   // number form (V, X) or operation code (B, U)
-    std::uint8_t tag = 0;    // spare mark, kept by copies
+    std::uint8_t op = ' '; // number form (V, X) or operation code (B, U)
+    std::uint8_t tag = 0;  // spare mark, kept by copies
 
     friend bool operator==(const Token&, const Token&) = default;
 };

@@ -53,7 +53,10 @@ bool wellFormed(const Chain& prefix)
     return operands == 1;
 }
 
-bool isPlainValue(const Token& t, double v) { return isPlainConstant(t) && t.value == v; }
+bool isPlainValue(const Token& t, double v)
+{
+    return isPlainConstant(t) && t.value == v;
+}
 
 class Folder {
 public:
@@ -112,8 +115,7 @@ private:
     /// Computes through `compute` (a real-mode operation). In complex mode a real error
     /// (the root or logarithm of a negative number, ...) is no error at all: the
     /// operation is then left to the complex evaluator and false returned.
-    template <typename Compute>
-    bool computed(double& result, Compute compute)
+    template <typename Compute> bool computed(double& result, Compute compute)
     {
         EvalError local;
         MathContext context{m_reporter, local};
@@ -198,8 +200,7 @@ private:
             case Operation::Arg: {
                 const double va = ta.value;
                 const double vb = tb.value;
-                if (!computed(ta.value,
-                              [&](MathContext& c) { return row->realBinary(va, vb, c); }))
+                if (!computed(ta.value, [&](MathContext& c) { return row->realBinary(va, vb, c); }))
                     return unchanged;
                 return keep(p, a, b, end);
             }

@@ -21,8 +21,8 @@ namespace varnel {
 namespace {
 
 constexpr std::size_t kLineWidth = 80;
-constexpr std::size_t kBreakSearchEnd = 41;       // lowest 1-based position searched
-constexpr std::size_t kFirstLineLimit = 1255;     // characters of the options line kept
+constexpr std::size_t kBreakSearchEnd = 41;   // lowest 1-based position searched
+constexpr std::size_t kFirstLineLimit = 1255; // characters of the options line kept
 
 /// Characters that a line break must not separate: those of names and numbers, with the
 /// signs that scale a number or prefix a factor.
@@ -139,7 +139,10 @@ std::string_view firstLineOf(std::string_view text, std::size_t& afterIt)
     return text.substr(0, std::min(end, kFirstLineLimit));
 }
 
-Token endToken() { return makeToken(kind::End, ' ', 0, 0.0); }
+Token endToken()
+{
+    return makeToken(kind::End, ' ', 0, 0.0);
+}
 
 bool isRealValued(const Token& t)
 {
@@ -271,7 +274,8 @@ std::string workingCopyOf(std::string_view fileText)
 {
     std::size_t afterFirst = 0;
     RunSettings ignored;
-    const std::size_t from = applyOptionsLine(firstLineOf(fileText, afterFirst), ignored) ? afterFirst : 0;
+    const std::size_t from =
+        applyOptionsLine(firstLineOf(fileText, afterFirst), ignored) ? afterFirst : 0;
     std::string copy;
     copyLines(fileText, from, copy, nullptr, nullptr, nullptr);
     return copy;
@@ -290,14 +294,17 @@ bool readStatements(std::string_view source, const SourceMap* map, bool complexM
     std::vector<bool> realStatements(static_cast<std::size_t>(set.equationCount()), false);
     std::vector<bool> realVariables(static_cast<std::size_t>(set.variables.count()) + 1, false);
     for (int i = 1; i <= set.equationCount(); ++i)
-        realStatements[static_cast<std::size_t>(i - 1)] = isRealEquation(set.equation(i).code, realVariables);
+        realStatements[static_cast<std::size_t>(i - 1)] =
+            isRealEquation(set.equation(i).code, realVariables);
     std::vector<std::string> realNames;
     for (int k = 1; k <= set.variables.count(); ++k)
-        if (static_cast<std::size_t>(k) < realVariables.size() && realVariables[static_cast<std::size_t>(k)])
+        if (static_cast<std::size_t>(k) < realVariables.size() &&
+            realVariables[static_cast<std::size_t>(k)])
             realNames.push_back(set.variables.names[static_cast<std::size_t>(k)]);
 
     // Second pass: complex variables become two real unknowns, complex equations twins.
-    return readPass(source, map, true, realNames, realStatements, functionFolder, set, reporter, state);
+    return readPass(source, map, true, realNames, realStatements, functionFolder, set, reporter,
+                    state);
 }
 
 bool readStatements(TextFile& source, bool complexMode, const std::string& functionFolder,
@@ -317,8 +324,8 @@ bool readStatements(TextFile& source, bool complexMode, const std::string& funct
 }
 
 bool readEquationFile(const std::string& equationFile, const std::string& baseName,
-                      RunSettings& settings, EquationSet& set, Reporter& reporter,
-                      TextFile& input, TextFile& results, ParseState& state)
+                      RunSettings& settings, EquationSet& set, Reporter& reporter, TextFile& input,
+                      TextFile& results, ParseState& state)
 {
     reporter.send("Reading Equations...\n");
     settings.complexMode = false;

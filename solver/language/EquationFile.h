@@ -1,7 +1,7 @@
 // Reading an equation file: the options line, the working copy (in memory) with its
-// lines broken at 80 characters, and the statements read from that copy into the equation set (twice in
-// complex mode, to find the real equations and variables first). The run driver calls
-// it with its streams; starting values and counts come after, in the compile stage.
+// lines broken at 80 characters, and the statements read from that copy into the equation set
+// (twice in complex mode, to find the real equations and variables first). The run driver calls it
+// with its streams; starting values and counts come after, in the compile stage.
 #pragma once
 
 #include "EquationSet.h"
@@ -27,8 +27,8 @@ class TextFile;
 /// refused option, a file that cannot be opened, or an interruption; `state` holds the
 /// parse error.
 bool readEquationFile(const std::string& equationFile, const std::string& baseName,
-                      RunSettings& settings, EquationSet& set, Reporter& reporter,
-                      TextFile& input, TextFile& results, ParseState& state);
+                      RunSettings& settings, EquationSet& set, Reporter& reporter, TextFile& input,
+                      TextFile& results, ParseState& state);
 
 /// The working copy of a file's text: the text after its options line (all of it when
 /// there is none), every line ending in a line feed, and every line of 80 characters or

@@ -17,9 +17,9 @@ constexpr int kMaxVariables = 2000;
 constexpr int kMaxNameLength = 33;
 
 struct Equation {
-    Chain code;                   // postfix order, ends in ";"
-    std::uint8_t relation = ' ';  // '=', '<', '>', 0xBB, 0x85, or blank
-    std::uint32_t eliminate = 0;  // variable to eliminate, 0 when none
+    Chain code;                  // postfix order, ends in ";"
+    std::uint8_t relation = ' '; // '=', '<', '>', 0xBB, 0x85, or blank
+    std::uint32_t eliminate = 0; // variable to eliminate, 0 when none
 };
 
 class VariableTable {
@@ -35,9 +35,9 @@ public:
     void truncate(int n);
     void clear();
 
-    std::vector<std::string> names;  // names[k]: variable k
-    std::vector<double> values;      // values[k]: current value of variable k
-    std::vector<double> lower;       // starting range of variable k
+    std::vector<std::string> names; // names[k]: variable k
+    std::vector<double> values;     // values[k]: current value of variable k
+    std::vector<double> lower;      // starting range of variable k
     std::vector<double> upper;
 };
 

@@ -10,7 +10,10 @@ namespace varnel {
 
 namespace {
 
-unsigned char upper(unsigned char c) { return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c; }
+unsigned char upper(unsigned char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c;
+}
 
 bool equalIgnoringCase(std::string_view a, std::string_view b)
 {

@@ -129,7 +129,10 @@ int Lexer::significantFrom(int c)
     }
 }
 
-int Lexer::nextSignificant() { return significantFrom(nextChar()); }
+int Lexer::nextSignificant()
+{
+    return significantFrom(nextChar());
+}
 
 std::string Lexer::readWord(int first, int& next, bool keyword)
 {
@@ -217,7 +220,10 @@ double Lexer::readNumber(int first, int& next)
     return value;
 }
 
-void Lexer::error(std::string_view message) { errorAt(message, lastPosition()); }
+void Lexer::error(std::string_view message)
+{
+    errorAt(message, lastPosition());
+}
 
 void Lexer::errorAt(std::string_view message, long position)
 {
@@ -248,7 +254,8 @@ std::string Lexer::place(long position) const
 {
     if (m_map == nullptr)
         return {};
-    return SourceMap::describe(m_map->locate(static_cast<std::size_t>(position < 0 ? 0 : position)));
+    return SourceMap::describe(
+        m_map->locate(static_cast<std::size_t>(position < 0 ? 0 : position)));
 }
 
 } // namespace varnel

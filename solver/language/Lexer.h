@@ -24,12 +24,12 @@ class TextFile;
 struct ParseState {
     static constexpr std::size_t kMaxMessageLength = 255;
 
-    std::string errorMessage; // the last parse error, at most 255 characters
-    long errorPosition = 0;   // characters of the statement file read at that error
-    bool abort = false;       // parse-abort flag: every loop of the grammar stops
-    bool interrupted = false; // the host asked the reading to stop
-    bool explicitDefinitions = false; // a 0xB0 prefix tied constants to a variable
-    bool rereadEquations = false;     // ... so the equations are read again per step
+    std::string errorMessage;          // the last parse error, at most 255 characters
+    long errorPosition = 0;            // characters of the statement file read at that error
+    bool abort = false;                // parse-abort flag: every loop of the grammar stops
+    bool interrupted = false;          // the host asked the reading to stop
+    bool explicitDefinitions = false;  // a 0xB0 prefix tied constants to a variable
+    bool rereadEquations = false;      // ... so the equations are read again per step
     std::set<std::string> warnedNames; // names already warned about in this reading
 
     void clear() { *this = ParseState(); }

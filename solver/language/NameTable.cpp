@@ -7,7 +7,10 @@ namespace varnel {
 
 namespace {
 
-int hashValue(unsigned char c) { return c >= 48 ? c - 48 : 0; }
+int hashValue(unsigned char c)
+{
+    return c >= 48 ? c - 48 : 0;
+}
 
 std::string_view cut(std::string_view name)
 {
@@ -23,7 +26,9 @@ bool isCutOf(std::string_view cut, std::string_view name)
 
 } // namespace
 
-NameTable::NameTable(int buckets) : m_buckets(static_cast<std::size_t>(buckets > 0 ? buckets : 1)) {}
+NameTable::NameTable(int buckets) : m_buckets(static_cast<std::size_t>(buckets > 0 ? buckets : 1))
+{
+}
 
 void NameTable::clear()
 {

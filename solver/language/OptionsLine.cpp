@@ -18,7 +18,10 @@ namespace {
 
 constexpr std::string_view kPrefix = "{Options: ";
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r';
+}
 
 std::vector<std::string_view> splitWords(std::string_view text)
 {
@@ -54,7 +57,8 @@ std::string toleranceProblem(int exponent)
     if (exponent >= kLowestToleranceExponent && exponent <= kHighestToleranceExponent)
         return {};
     return "Tolerance exponent " + std::to_string(exponent) + " is outside " +
-           std::to_string(kLowestToleranceExponent) + ".." + std::to_string(kHighestToleranceExponent);
+           std::to_string(kLowestToleranceExponent) + ".." +
+           std::to_string(kHighestToleranceExponent);
 }
 
 std::string settingsProblem(const RunSettings& settings)

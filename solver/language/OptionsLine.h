@@ -39,8 +39,8 @@ bool applyOptionsLine(std::string_view firstLine, RunSettings& settings, Reporte
 /// "" when `exponent` is a tolerance exponent a run accepts, else the message.
 std::string toleranceProblem(int exponent);
 /// "" when the settings' numbers lie in their ranges (iteration limit at least 1,
-/// tolerance exponent in -99..10, Delta J a finite number other than 0), else the message for the first that
-/// does not: the host's options record is held to the ranges of the options line.
+/// tolerance exponent in -99..10, Delta J a finite number other than 0), else the message for the
+/// first that does not: the host's options record is held to the ranges of the options line.
 std::string settingsProblem(const RunSettings& settings);
 
 } // namespace varnel

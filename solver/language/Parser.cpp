@@ -29,7 +29,10 @@ constexpr std::size_t kFunctionHeaderLimit = 255;
 
 /// Characters that begin a word in factor position: the word class without the digits,
 /// and "<" and ">", which name the two-argument comparison functions.
-bool beginsWord(int c) { return (isWordChar(c) && !isDigitChar(c)) || c == '<' || c == '>'; }
+bool beginsWord(int c)
+{
+    return (isWordChar(c) && !isDigitChar(c)) || c == '<' || c == '>';
+}
 
 /// The parameter count on the first line of a function file ("NAME 2"); 0 when unreadable.
 int parameterCount(std::string_view line)
@@ -143,8 +146,14 @@ void Parser::emitVariable(int index, std::uint8_t numberForm)
     m_out.push_back(makeToken(kind::Variable, numberForm, static_cast<std::uint32_t>(index), 0.0));
 }
 
-void Parser::emitBinary(std::uint8_t code) { m_out.push_back(makeBinaryToken(code)); }
-void Parser::emitUnary(std::uint8_t code) { m_out.push_back(makeUnaryToken(code)); }
+void Parser::emitBinary(std::uint8_t code)
+{
+    m_out.push_back(makeBinaryToken(code));
+}
+void Parser::emitUnary(std::uint8_t code)
+{
+    m_out.push_back(makeUnaryToken(code));
+}
 
 // ---------------------------------------------------------------------------------
 // Grammar levels
@@ -343,7 +352,8 @@ void Parser::wordFactor()
     if (m_c == '<' || m_c == '>') {
         const auto sign = static_cast<char>(m_c);
         advance();
-        functionCall(lookupFunction(std::string(1, sign)), lookupTwoArgumentFunction(std::string(1, sign)));
+        functionCall(lookupFunction(std::string(1, sign)),
+                     lookupTwoArgumentFunction(std::string(1, sign)));
         polar();
         return;
     }
@@ -497,7 +507,8 @@ std::string Parser::functionFile(const std::string& word)
     return {};
 }
 
-void Parser::functionFileCall(const std::string& name, const std::string& path, bool impliedParenthesis)
+void Parser::functionFileCall(const std::string& name, const std::string& path,
+                              bool impliedParenthesis)
 {
     if (m_fileDepth >= kMaxFunctionFileDepth) {
         m_lexer.error("Function files nested too deeply");
@@ -663,8 +674,7 @@ int Parser::enterName(std::string_view name, std::string_view identity)
     case NameTable::Status::Full:
         m_lexer.errorAt("Name Table Is Full", m_wordStart);
         break;
-    case NameTable::Status::Collision:
-    {
+    case NameTable::Status::Collision: {
         // Cut very long names so that both fit in the 255 characters of a message.
         auto shown = [](std::string_view text) {
             return text.size() <= 80 ? std::string(text) : std::string(text.substr(0, 77)) + "...";
@@ -673,8 +683,7 @@ int Parser::enterName(std::string_view name, std::string_view identity)
                             shown(identity.empty() ? name : identity) +
                             " agree in their first 33 characters, so they would be one variable",
                         m_wordStart);
-    }
-        break;
+    } break;
     }
     return n;
 }

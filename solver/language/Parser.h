@@ -81,7 +81,8 @@ private:
     void functionCall(int firstTableIndex, int secondTableIndex);
     void ifConstruct();
     bool keyword(std::string_view word);
-    void functionFileCall(const std::string& name, const std::string& path, bool impliedParenthesis);
+    void functionFileCall(const std::string& name, const std::string& path,
+                          bool impliedParenthesis);
     void variable(std::string_view word);
     void expandComplex(std::string_view name);
     void polar();
@@ -106,11 +107,11 @@ private:
     ParseState& m_state;
     long m_wordStart = 0; // statement-file position of the word read last, for its messages
 
-    int m_c = Lexer::kEnd;     // look-ahead
-    Chain m_out;               // the statement's code so far
-    int m_nesting = 0;         // relation nesting: 1 for the statement's own relation
-    int m_depth = 0;           // factor nesting
-    std::uint8_t m_form = ' '; // number form of the token being built
+    int m_c = Lexer::kEnd;              // look-ahead
+    Chain m_out;                        // the statement's code so far
+    int m_nesting = 0;                  // relation nesting: 1 for the statement's own relation
+    int m_depth = 0;                    // factor nesting
+    std::uint8_t m_form = ' ';          // number form of the token being built
     std::uint32_t m_prefixVariable = 0; // variable of a 0xB0 prefix, 0 when none
     std::uint8_t m_relation = ' ';
     std::uint32_t m_eliminate = 0;

@@ -38,12 +38,12 @@ struct RunSettings {
     double guessMin = 0.1;
     double guessMax = 1.0;
     bool listFileAttached = false;
-    std::string listFileName;  // at most 128 characters
+    std::string listFileName; // at most 128 characters
     int listFileCount = 1;
     bool showIterations = false;
     bool showDerivatives = false;
     bool showResults = true;
-    bool complexMode = false;  // options line position 9 only
+    bool complexMode = false; // options line position 9 only
 };
 
 } // namespace varnel

@@ -25,9 +25,8 @@ std::uint32_t leadingVariable(const Chain& chain)
 /// True when every variable token of the chain is variable `v`.
 bool usesOnly(const Chain& chain, std::uint32_t v)
 {
-    return std::all_of(chain.begin(), chain.end(), [v](const Token& t) {
-        return t.kind != kind::Variable || t.index == v;
-    });
+    return std::all_of(chain.begin(), chain.end(),
+                       [v](const Token& t) { return t.kind != kind::Variable || t.index == v; });
 }
 
 /// v - residual of `chain` at the current values, or `onFailure` when the evaluation
@@ -56,8 +55,7 @@ void sendValue(Reporter& reporter, double value)
 } // namespace
 
 int setStartingValues(EquationSet& set, double minimum, double maximum,
-                      const std::function<int()>& random, Evaluator& evaluator,
-                      Reporter& reporter)
+                      const std::function<int()>& random, Evaluator& evaluator, Reporter& reporter)
 {
     VariableTable& variables = set.variables;
     const int variableCount = variables.count();

@@ -31,7 +31,6 @@ constexpr double kRandomScale = 3.051850947599719e-5;
 ///  4. the starting-value statements are removed, later equations moving up.
 /// `random` yields integers 0..32767. Returns the number of starting-value statements.
 int setStartingValues(EquationSet& set, double minimum, double maximum,
-                      const std::function<int()>& random, Evaluator& evaluator,
-                      Reporter& reporter);
+                      const std::function<int()>& random, Evaluator& evaluator, Reporter& reporter);
 
 } // namespace varnel

@@ -14,13 +14,28 @@ std::atomic<bool> g_interrupt{false};
 
 namespace varnel {
 
-void setRequestHandler(RequestHandler handler) { g_requestHandler.store(handler); }
-void setBeepHandler(BeepHandler handler) { g_beepHandler.store(handler); }
-void requestInterrupt() { g_interrupt.store(true); }
-void clearInterrupt() { g_interrupt.store(false); }
+void setRequestHandler(RequestHandler handler)
+{
+    g_requestHandler.store(handler);
+}
+void setBeepHandler(BeepHandler handler)
+{
+    g_beepHandler.store(handler);
+}
+void requestInterrupt()
+{
+    g_interrupt.store(true);
+}
+void clearInterrupt()
+{
+    g_interrupt.store(false);
+}
 
 namespace platform {
-bool interruptPending() { return g_interrupt.load(std::memory_order_relaxed); }
+bool interruptPending()
+{
+    return g_interrupt.load(std::memory_order_relaxed);
+}
 } // namespace platform
 
 } // namespace varnel

@@ -50,8 +50,8 @@ namespace {
 /// table of subexpression ends computed once per chain.
 class DerivativeBuilder {
 public:
-    DerivativeBuilder(const Chain& prefix, std::size_t start, std::uint32_t variable,
-                      Chain& out, Reporter& reporter, Differentiator::Scratch& scratch)
+    DerivativeBuilder(const Chain& prefix, std::size_t start, std::uint32_t variable, Chain& out,
+                      Reporter& reporter, Differentiator::Scratch& scratch)
         : m_prefix(prefix), m_variable(variable), m_out(out), m_reporter(reporter),
           m_ends(scratch.ends), m_complete(scratch.complete), m_stack(scratch.stack),
           m_rule(scratch.rule)
@@ -107,8 +107,7 @@ private:
             m_rule.push_back({value, 0, 0, Work::Action::EmitConstant, numberForm});
         };
     }
-    template <class A, class B>
-    auto binary(Operation op, A first, B second)
+    template <class A, class B> auto binary(Operation op, A first, B second)
     {
         const std::uint8_t code = codeOf(op);
         return [this, code, first, second] {
@@ -117,8 +116,7 @@ private:
             first();
         };
     }
-    template <class A>
-    auto unary(Operation op, A argument)
+    template <class A> auto unary(Operation op, A argument)
     {
         const std::uint8_t code = codeOf(op);
         return [this, code, argument] {
@@ -149,11 +147,7 @@ private:
     template <class A> auto gammln(A a) { return unary(Operation::Gammln, a); }
 
     /// Lays out a rule's pieces.
-    template <class Piece>
-    static void emit(Piece piece)
-    {
-        piece();
-    }
+    template <class Piece> static void emit(Piece piece) { piece(); }
 
     void perform(const Work& w)
     {
@@ -182,8 +176,8 @@ private:
         if (w.action != Work::Action::Derive)
             return true;
         const std::size_t at = skipVoid(w.at);
-        return at < m_prefix.size() && (m_prefix[at].kind == kind::Constant ||
-                                        m_prefix[at].kind == kind::Variable);
+        return at < m_prefix.size() &&
+               (m_prefix[at].kind == kind::Constant || m_prefix[at].kind == kind::Variable);
     }
 
     /// Runs a laid-out rule: its leading pieces that need no rule of their own at once,
@@ -521,7 +515,7 @@ private:
     std::vector<std::size_t>& m_complete;
     std::vector<Work>& m_stack;
     std::vector<Work>& m_rule; // the rule being laid out
-    int m_depth = 0;          // depth of the operation whose rule is laid out
+    int m_depth = 0;           // depth of the operation whose rule is laid out
     bool m_failed = false;
     bool m_depthReported = false;
 };

@@ -17,7 +17,10 @@ namespace varnel {
 
 namespace {
 
-bool isVariable(const Token& t, std::uint32_t v) { return t.kind == kind::Variable && t.index == v; }
+bool isVariable(const Token& t, std::uint32_t v)
+{
+    return t.kind == kind::Variable && t.index == v;
+}
 
 bool contains(const Chain& chain, std::size_t begin, std::size_t end, std::uint32_t v)
 {
@@ -26,12 +29,15 @@ bool contains(const Chain& chain, std::size_t begin, std::size_t end, std::uint3
                        [v](const Token& t) { return isVariable(t, v); });
 }
 
-bool contains(const Chain& chain, std::uint32_t v) { return contains(chain, 0, chain.size(), v); }
+bool contains(const Chain& chain, std::uint32_t v)
+{
+    return contains(chain, 0, chain.size(), v);
+}
 
 std::size_t occurrences(const Chain& chain, std::uint32_t v)
 {
-    return static_cast<std::size_t>(
-        std::count_if(chain.begin(), chain.end(), [v](const Token& t) { return isVariable(t, v); }));
+    return static_cast<std::size_t>(std::count_if(
+        chain.begin(), chain.end(), [v](const Token& t) { return isVariable(t, v); }));
 }
 
 Chain slice(const Chain& chain, std::size_t begin, std::size_t end)
@@ -55,8 +61,8 @@ public:
     /// R := x; the constant 0 leaves the side empty.
     void set(Chain chain)
     {
-        const bool zero = chain.size() == 1 && isPlainConstant(chain.front()) &&
-                          chain.front().value == 0.0;
+        const bool zero =
+            chain.size() == 1 && isPlainConstant(chain.front()) && chain.front().value == 0.0;
         m_chain = zero ? Chain() : std::move(chain);
     }
 
@@ -339,8 +345,8 @@ bool Elimination::solveLinear(const Chain& prefix, std::uint32_t v, Chain& solut
         return false;
     Chain slope = toPrefix(derivative);
     // Not linear in v when the slope still depends on v; no solution when it is 0.
-    const bool zeroSlope = slope.size() == 1 && isPlainConstant(slope.front()) &&
-                           slope.front().value == 0.0;
+    const bool zeroSlope =
+        slope.size() == 1 && isPlainConstant(slope.front()) && slope.front().value == 0.0;
     if (slope.empty() || zeroSlope || contains(slope, v)) {
         reportCannotEliminate(v);
         return false;
@@ -374,8 +380,7 @@ bool Elimination::substitute(int k)
     // The solution as a postfix operand, and the new equation k: v - solution.
     Chain solutionPostfix = toPostfix(solution);
     solutionPostfix.pop_back();
-    const Chain newK =
-        toPostfix(makeBinary(Operation::Subtract, solution, Chain{makeVariable(v)}));
+    const Chain newK = toPostfix(makeBinary(Operation::Subtract, solution, Chain{makeVariable(v)}));
 
     // The equations that use v, and their sizes afterwards; checked before anything
     // changes, so that a refused step leaves the set as it was.
@@ -403,8 +408,8 @@ bool Elimination::substitute(int k)
         tooLong = tooLong || size > kMaxChainLength;
     }
     if (tooLong || total > kMaxSetLength) {
-        trace("Substitution of equation %d refused: the equations would grow past %zu tokens\n",
-              k, tooLong ? kMaxChainLength : kMaxSetLength);
+        trace("Substitution of equation %d refused: the equations would grow past %zu tokens\n", k,
+              tooLong ? kMaxChainLength : kMaxSetLength);
         reportCannotEliminate(v);
         m_failed = true;
         return false;

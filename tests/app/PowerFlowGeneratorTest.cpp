@@ -21,25 +21,29 @@ using namespace varnel;
 
 namespace {
 
-std::string dataPath(const std::string &name) {
+std::string dataPath(const std::string& name)
+{
     return std::string(VARNEL_TEST_DATA_DIR) + "/" + name;
 }
 
-std::string readFile(const fs::path &path) {
+std::string readFile(const fs::path& path)
+{
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
 }
 
-void writeFile(const fs::path &path, const std::string &text) {
+void writeFile(const fs::path& path, const std::string& text)
+{
     std::ofstream(path, std::ios::binary) << text;
 }
 
 /// A fresh folder for one test, removed at the end.
 class ScratchFolder {
 public:
-    ScratchFolder() {
+    ScratchFolder()
+    {
         static int counter = 0;
         m_path = fs::temp_directory_path() /
                  ("varnel-powerflow-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
@@ -47,10 +51,11 @@ public:
         fs::create_directories(m_path);
     }
     ~ScratchFolder() { fs::remove_all(m_path); }
-    fs::path operator/(const std::string &name) const { return m_path / name; }
-    std::vector<std::string> entries() const {
+    fs::path operator/(const std::string& name) const { return m_path / name; }
+    std::vector<std::string> entries() const
+    {
         std::vector<std::string> names;
-        for (const auto &entry : fs::directory_iterator(m_path))
+        for (const auto& entry : fs::directory_iterator(m_path))
             names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
@@ -61,7 +66,8 @@ private:
 };
 
 /// The equations for a CDF text, or the failure message prefixed by "ERROR: ".
-std::string convertText(const std::string &cdf) {
+std::string convertText(const std::string& cdf)
+{
     std::istringstream in(cdf);
     CdfReadResult read = readCdf(in);
     if (!read.ok)
@@ -71,7 +77,8 @@ std::string convertText(const std::string &cdf) {
     return formed.ok ? text : "ERROR: " + formed.message;
 }
 
-CdfNetwork readText(const std::string &cdf) {
+CdfNetwork readText(const std::string& cdf)
+{
     std::istringstream in(cdf);
     CdfReadResult read = readCdf(in);
     EXPECT_TRUE(read.ok) << read.message;
@@ -79,7 +86,8 @@ CdfNetwork readText(const std::string &cdf) {
 }
 
 /// The statement of the text that begins with prefix, up to and including its ";".
-std::string statement(const std::string &text, const std::string &prefix) {
+std::string statement(const std::string& text, const std::string& prefix)
+{
     size_t start = text.find(prefix);
     if (start == std::string::npos)
         return "(no statement " + prefix + ")";
@@ -87,7 +95,8 @@ std::string statement(const std::string &text, const std::string &prefix) {
 }
 
 /// A number as the equation file shows it: six decimals, a negative one in parentheses.
-std::string shown(double value) {
+std::string shown(double value)
+{
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, value < 0 ? "(%.6f)" : "%.6f", value);
     return buffer;
@@ -97,16 +106,18 @@ std::string shown(double value) {
 /// numbers right-aligned, names left-aligned).
 class Card {
 public:
-    Card &right(size_t first, size_t last, const std::string &text) {
+    Card& right(size_t first, size_t last, const std::string& text)
+    {
         size_t width = last - first + 1;
         EXPECT_LE(text.size(), width) << text;
         return put(first + width - text.size(), text);
     }
-    Card &left(size_t first, const std::string &text) { return put(first, text); }
+    Card& left(size_t first, const std::string& text) { return put(first, text); }
     std::string str() const { return m_line; }
 
 private:
-    Card &put(size_t first, const std::string &text) {
+    Card& put(size_t first, const std::string& text)
+    {
         if (m_line.size() < first - 1 + text.size())
             m_line.resize(first - 1 + text.size(), ' ');
         m_line.replace(first - 1, text.size(), text);
@@ -115,7 +126,8 @@ private:
     std::string m_line;
 };
 
-Card busCard(int number, const std::string &name, int area, int type) {
+Card busCard(int number, const std::string& name, int area, int type)
+{
     Card card;
     card.right(1, 4, std::to_string(number)).left(6, name).right(19, 20, std::to_string(area));
     card.right(21, 23, "1").right(25, 26, std::to_string(type));
@@ -135,7 +147,8 @@ const std::string threeAreaBuses = "BUS DATA FOLLOWS\n"
 
 // ---- the whole file -----------------------------------------------------------------
 
-TEST(PowerFlowGenerator, TwoBusFileMatchesHandWrittenEquations) {
+TEST(PowerFlowGenerator, TwoBusFileMatchesHandWrittenEquations)
+{
     ScratchFolder folder;
     fs::path input = folder / "twobus.CF";
     fs::copy_file(dataPath("powerflow/twobus.cf"), input);
@@ -151,10 +164,11 @@ TEST(PowerFlowGenerator, TwoBusFileMatchesHandWrittenEquations) {
     EXPECT_EQ(folder.entries(), (std::vector<std::string>{"twobus.ALG", "twobus.CF"}));
 }
 
-TEST(PowerFlowGenerator, OutputNameEndsAtTheFirstDotOfTheFileName) {
+TEST(PowerFlowGenerator, OutputNameEndsAtTheFirstDotOfTheFileName)
+{
     const struct {
-        const char *chosen;
-        const char *output;
+        const char* chosen;
+        const char* output;
     } cases[] = {
         {"/data/net.CF", "/data/net.ALG"},
         {"net.CF", "net.ALG"},
@@ -164,11 +178,12 @@ TEST(PowerFlowGenerator, OutputNameEndsAtTheFirstDotOfTheFileName) {
         {"net", "net.ALG"},
         {"./net.CF", "./net.ALG"},
     };
-    for (const auto &c : cases)
+    for (const auto& c : cases)
         EXPECT_EQ(powerFlowOutputName(c.chosen), c.output) << c.chosen;
 }
 
-TEST(PowerFlowGenerator, Ieee14BusCaseGivesOneEquationPerUnknown) {
+TEST(PowerFlowGenerator, Ieee14BusCaseGivesOneEquationPerUnknown)
+{
     ScratchFolder folder;
     fs::path output = folder / "ieee14.ALG";
     PowerFlowResult result = convertCdfFile(dataPath("ieee14.cf"), output.string());
@@ -197,7 +212,8 @@ TEST(PowerFlowGenerator, Ieee14BusCaseGivesOneEquationPerUnknown) {
 
 // ---- admittance matrix ----------------------------------------------------------------
 
-TEST(PowerFlowGenerator, TransformerAndShuntEnterTheAdmittanceMatrix) {
+TEST(PowerFlowGenerator, TransformerAndShuntEnterTheAdmittanceMatrix)
+{
     const double r = 0.01, x = 0.2, charging = 0.04, ratio = 0.95, shiftDegrees = 10.0;
     const std::complex<double> shunt(0.05, 0.19);
     std::string cdf = "BUS DATA FOLLOWS\n"
@@ -233,7 +249,8 @@ TEST(PowerFlowGenerator, TransformerAndShuntEnterTheAdmittanceMatrix) {
     EXPECT_EQ(statement(text, "a3="), "a3=" + shown(30.0 * std::numbers::pi / 180.0) + ";");
 }
 
-TEST(PowerFlowGenerator, ZeroConductanceWritesNoConductanceTerms) {
+TEST(PowerFlowGenerator, ZeroConductanceWritesNoConductanceTerms)
+{
     // A lossless line: G is 0 off the diagonal and on it.
     std::string text = convertText("BUS DATA FOLLOWS\n"
                                    "1 Slack 1 1 3 1.0 0.0 0.0 0.0 0.0 0.0 0.0 1.0\n"
@@ -248,7 +265,8 @@ TEST(PowerFlowGenerator, ZeroConductanceWritesNoConductanceTerms) {
               "(-0.200000)*k=-v2*(+v2*(-10.000000)+v1*10.000000*COS(a2-a1));");
 }
 
-TEST(PowerFlowGenerator, GeneratorBusDropsConductancesUpTo1e20) {
+TEST(PowerFlowGenerator, GeneratorBusDropsConductancesUpTo1e20)
+{
     // g = R / (R^2 + X^2) = 1e-21: kept by the load bus (G != 0), dropped by the generator.
     std::string text = convertText("BUS DATA FOLLOWS\n"
                                    "1 Slack 1 1 3 1.0 0.0 0.0 0.0 0.0 0.0 0.0 1.0\n"
@@ -267,7 +285,8 @@ TEST(PowerFlowGenerator, GeneratorBusDropsConductancesUpTo1e20) {
 
 // ---- tie lines and areas ----------------------------------------------------------------
 
-TEST(PowerFlowGenerator, TieLinesAndInterchangeStatements) {
+TEST(PowerFlowGenerator, TieLinesAndInterchangeStatements)
+{
     // Buses 1, 2 in area 1 and 3, 4 in area 2; branch 1-2 of area 1 is internal, branch
     // 2-3 of area 1 ties the areas.
     std::string text = convertText(threeAreaBuses + "BRANCH DATA FOLLOWS\n"
@@ -283,7 +302,7 @@ TEST(PowerFlowGenerator, TieLinesAndInterchangeStatements) {
     // Line 2-3 seen from area 1: its flow arriving at bus 3, the other area's end.
     const std::string flowAt3 =
         "v3*v3*0.990099{s}v2*v3*((-0.990099)*COS(a3-a2)+9.900990*SIN(a3-a2))";
-    auto signed_ = [&](const std::string &sign) {
+    auto signed_ = [&](const std::string& sign) {
         std::string terms = flowAt3;
         terms.replace(terms.find("{s}"), 3, sign);
         return sign + terms;
@@ -299,7 +318,8 @@ TEST(PowerFlowGenerator, TieLinesAndInterchangeStatements) {
     EXPECT_NE(text.find("a4=0.000000;\nv4=1.000000;\n"), std::string::npos);
 }
 
-TEST(PowerFlowGenerator, BranchOfAThirdAreaIsATieLineOfBothEnds) {
+TEST(PowerFlowGenerator, BranchOfAThirdAreaIsATieLineOfBothEnds)
+{
     std::string text = convertText(threeAreaBuses + "BRANCH DATA FOLLOWS\n"
                                                     "1 2 5 1 1 0 0.0 0.1 0.0\n"
                                                     "3 4 2 1 1 0 0.0 0.1 0.0\n"
@@ -313,7 +333,8 @@ TEST(PowerFlowGenerator, BranchOfAThirdAreaIsATieLineOfBothEnds) {
               "+v2*v2*0.000000+v1*v2*(0.000000*COS(a2-a1)+10.000000*SIN(a2-a1));");
 }
 
-TEST(PowerFlowGenerator, InterchangeSlackThatIsTheSystemSlackStaysTheSystemSlack) {
+TEST(PowerFlowGenerator, InterchangeSlackThatIsTheSystemSlackStaysTheSystemSlack)
+{
     std::string text = convertText(threeAreaBuses + "BRANCH DATA FOLLOWS\n"
                                                     "1 2 1 1 1 0 0.0 0.1 0.0\n"
                                                     "3 4 2 1 1 0 0.0 0.1 0.0\n"
@@ -328,7 +349,8 @@ TEST(PowerFlowGenerator, InterchangeSlackThatIsTheSystemSlackStaysTheSystemSlack
 
 // ---- reading cards ------------------------------------------------------------------------
 
-TEST(CdfReader, Cards) {
+TEST(CdfReader, Cards)
+{
     Card touching = busCard(1234, "Bus 1     HV", 7, 2);
     touching.right(41, 49, "123456.78").right(50, 58, "-12345.67"); // no blank between
     touching.right(107, 114, "0.05").right(115, 122, "0.19");
@@ -340,15 +362,15 @@ TEST(CdfReader, Cards) {
     const std::string head = "BUS DATA FOLLOWS\n";
     const std::string end = "-999\nEND OF DATA\n";
     const struct {
-        const char *name;
+        const char* name;
         std::string cdf;
-        std::function<void(const CdfNetwork &)> check;
+        std::function<void(const CdfNetwork&)> check;
     } cases[] = {
         {"columns: a name with blanks, numbers that touch, the shunt",
          head + touching.str() + "\n" + end,
-         [](const CdfNetwork &n) {
+         [](const CdfNetwork& n) {
              ASSERT_EQ(n.buses.size(), 1u);
-             const CdfBus &b = n.buses[0];
+             const CdfBus& b = n.buses[0];
              EXPECT_EQ(b.number, 1234);
              EXPECT_EQ(b.name, "Bus 1     HV");
              EXPECT_EQ(b.area, 7);
@@ -360,9 +382,9 @@ TEST(CdfReader, Cards) {
          }},
         {"columns: a branch whose type touches its resistance, with a transformer",
          "BRANCH DATA FOLLOWS\n" + branch.str() + "\n" + end,
-         [](const CdfNetwork &n) {
+         [](const CdfNetwork& n) {
              ASSERT_EQ(n.branches.size(), 1u);
-             const CdfBranch &b = n.branches[0];
+             const CdfBranch& b = n.branches[0];
              EXPECT_EQ(b.from, 1234);
              EXPECT_EQ(b.to, 12);
              EXPECT_EQ(b.area, 7);
@@ -376,7 +398,7 @@ TEST(CdfReader, Cards) {
         {"columns: an interchange card naming its slack bus with blanks",
          "INTERCHANGE DATA FOLLOWS 1 ITEMS\n"
          " 1    2 Bus 2     HV   -25.0  999.99  IEEE14  IEEE 14 Bus Test Case\n-9\nEND\n",
-         [](const CdfNetwork &n) {
+         [](const CdfNetwork& n) {
              ASSERT_EQ(n.interchanges.size(), 1u);
              EXPECT_EQ(n.interchanges[0].area, 1);
              EXPECT_EQ(n.interchanges[0].slackBus, 2);
@@ -387,16 +409,16 @@ TEST(CdfReader, Cards) {
          head +
              "2    Load    1    1    0    1.0    0.0    50.0    20.0    0.0    0.0    0.0   0.0\n" +
              end,
-         [](const CdfNetwork &n) {
+         [](const CdfNetwork& n) {
              ASSERT_EQ(n.buses.size(), 1u);
              EXPECT_EQ(n.buses[0].name, "Load");
              EXPECT_DOUBLE_EQ(n.buses[0].loadMvar, 20.0);
          }},
         {"a short card keeps the previous card's values from its first missing field",
          head + "1 A 3 1 2 1.05 -4.0 10 11 12 13 14 15\n2 B 4\n" + end,
-         [](const CdfNetwork &n) {
+         [](const CdfNetwork& n) {
              ASSERT_EQ(n.buses.size(), 2u);
-             const CdfBus &b = n.buses[1];
+             const CdfBus& b = n.buses[1];
              EXPECT_EQ(b.number, 2);
              EXPECT_EQ(b.name, "B");
              EXPECT_EQ(b.area, 4);
@@ -408,14 +430,14 @@ TEST(CdfReader, Cards) {
          "BUS DATA FOLLOWS 99999999999999999999 ITEMS\n1 A 1 1 3 1 0 0 0 0 0 0 0\n\n"
          "2 B 1 1 0 1 0 0 0 0 0 0 0\n-999\nBRANCH DATA FOLLOWS 0 ITEMS\n"
          "1 2 1 1 1 0 0.0 0.1 0.0\n-999\nEND\n",
-         [](const CdfNetwork &n) {
+         [](const CdfNetwork& n) {
              EXPECT_EQ(n.buses.size(), 2u);
              EXPECT_EQ(n.branches.size(), 1u);
          }},
         {"an interchange end line placed before its card",
          "INTERCHANGE DATA FOLLOWS 1 ITEMS\n-9\n 1    2 Bus 2     HV    5.0  999.99  IEEE14\n"
          "TIE LINES FOLLOWS 0 ITEMS\n 1 2 3 4\n-999\nEND OF DATA\n",
-         [](const CdfNetwork &n) {
+         [](const CdfNetwork& n) {
              ASSERT_EQ(n.interchanges.size(), 1u);
              EXPECT_EQ(n.interchanges[0].slackBus, 2);
              EXPECT_DOUBLE_EQ(n.interchanges[0].exportMw, 5.0);
@@ -424,12 +446,12 @@ TEST(CdfReader, Cards) {
          "TITLE\r\nLOSS ZONES FOLLOWS\r\n  1 BUS\r\n-99\r\nBUS DATA\r\n1 A 1 1 3 1 0 0 0 0 0 0 "
          "0\r\n"
          "-999\r\nEND\r\n2 B 1 1 0 1 0 0 0 0 0 0 0\n",
-         [](const CdfNetwork &n) {
+         [](const CdfNetwork& n) {
              ASSERT_EQ(n.buses.size(), 1u);
              EXPECT_DOUBLE_EQ(n.buses[0].desiredVoltage, 0.0);
          }},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         c.check(readText(c.cdf));
     }
@@ -437,12 +459,13 @@ TEST(CdfReader, Cards) {
 
 // ---- bad input ----------------------------------------------------------------------------
 
-TEST(PowerFlowGenerator, BadInputEndsInAClearError) {
+TEST(PowerFlowGenerator, BadInputEndsInAClearError)
+{
     const std::string slack = "1 A 1 1 3 1 0 0 0 0 0 0 0\n";
     const std::string buses = "BUS DATA\n" + slack + "2 B 1 1 0 1 0 0 0 0 0 0 0\n-999\n";
     const struct {
         std::string cdf;
-        const char *message;
+        const char* message;
     } cases[] = {
         {"", "the file ends before its END line"},
         {buses, "the file ends before its END line"},
@@ -483,14 +506,15 @@ TEST(PowerFlowGenerator, BadInputEndsInAClearError) {
          "     0.0  0.0       0.0     0.0   0.0    0.0        0\n-999\nEND\n",
          "line 2, column 45: \"4x.8\" is not a number"},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         std::string result = convertText(c.cdf);
         EXPECT_EQ(result.rfind("ERROR: ", 0), 0u) << c.cdf;
         EXPECT_NE(result.find(c.message), std::string::npos) << result << "\nfor:\n" << c.cdf;
     }
 }
 
-TEST(PowerFlowGenerator, TieLineTableHolds15650Lines) {
+TEST(PowerFlowGenerator, TieLineTableHolds15650Lines)
+{
     for (int lines : {15650, 15651}) {
         CdfNetwork network;
         network.buses = {CdfBus{}, CdfBus{}};
@@ -516,7 +540,8 @@ TEST(PowerFlowGenerator, TieLineTableHolds15650Lines) {
 
 // ---- files ----------------------------------------------------------------------------------
 
-TEST(PowerFlowGenerator, FailuresLeaveNoOutput) {
+TEST(PowerFlowGenerator, FailuresLeaveNoOutput)
+{
     ScratchFolder folder;
     fs::path truncated = folder / "cut.CF";
     writeFile(truncated, "BUS DATA FOLLOWS\n1 A 1 1 3 1 0 0 0 0 0 0 0\n");
@@ -527,7 +552,7 @@ TEST(PowerFlowGenerator, FailuresLeaveNoOutput) {
     const struct {
         std::string input;
         std::string output;
-        const char *message;
+        const char* message;
     } cases[] = {
         {(folder / "missing.CF").string(), (folder / "missing.ALG").string(),
          "Cannot open the file"},
@@ -537,7 +562,7 @@ TEST(PowerFlowGenerator, FailuresLeaveNoOutput) {
          "Cannot create the file"},
         {good.string(), good.string(), "it is the input file"},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         PowerFlowResult result = convertCdfFile(c.input, c.output);
         EXPECT_FALSE(result.ok) << c.input;
         EXPECT_NE(result.message.find(c.message), std::string::npos) << result.message;
@@ -546,7 +571,8 @@ TEST(PowerFlowGenerator, FailuresLeaveNoOutput) {
     EXPECT_EQ(readFile(good), goodText);
 }
 
-TEST(PowerFlowGenerator, SuccessReplacesAnEarlierOutput) {
+TEST(PowerFlowGenerator, SuccessReplacesAnEarlierOutput)
+{
     ScratchFolder folder;
     fs::path input = folder / "net.CF";
     fs::copy_file(dataPath("powerflow/twobus.cf"), input);

@@ -37,7 +37,8 @@ std::map<int, PublishedBus> publishedSolution(const std::string& cdf)
             continue;
         if (line.rfind("-999", 0) == 0)
             break;
-        buses[std::stoi(line.substr(0, 4))] = {std::stod(line.substr(27, 6)), std::stod(line.substr(33, 7))};
+        buses[std::stoi(line.substr(0, 4))] = {std::stod(line.substr(27, 6)),
+                                               std::stod(line.substr(33, 7))};
     }
     return buses;
 }
@@ -48,9 +49,11 @@ TEST(PowerFlowSolve, Ieee14BusCaseReproducesItsPublishedSolution)
     const std::string cdf = readFile(dataPath("ieee14.cf"));
     writeFile(dir / "ieee14.cf", cdf);
     const auto output = varnel::powerFlowOutputName((dir / "ieee14.cf").string());
-    const varnel::PowerFlowResult converted = varnel::convertCdfFile((dir / "ieee14.cf").string(), output);
+    const varnel::PowerFlowResult converted =
+        varnel::convertCdfFile((dir / "ieee14.cf").string(), output);
     ASSERT_TRUE(converted.ok) << converted.message;
-    EXPECT_EQ(converted.message, "Power Flow equations formed and stored to the file \"" + output + "\"");
+    EXPECT_EQ(converted.message,
+              "Power Flow equations formed and stored to the file \"" + output + "\"");
 
     TranscriptHost host;
     CVarnel solver;

@@ -49,10 +49,10 @@ TEST(Cli, ExitStatuses)
     };
     const Case cases[] = {
         {"--mode F " + file, 0},
-        {"--mode Q " + file, 1},                     // unknown mode
+        {"--mode Q " + file, 1},                        // unknown mode
         {"--mode F " + (dir / "none.alg").string(), 1}, // missing file
-        {"--mode '' " + file, 2},                    // empty mode is bad usage
-        {"", 2},                                     // no file
+        {"--mode '' " + file, 2},                       // empty mode is bad usage
+        {"", 2},                                        // no file
         {"--method FAST " + file, 2},
         {"--jacobian 3 " + file, 2},
         {"--iterations many " + file, 2},
@@ -75,12 +75,38 @@ TEST(Cli, HelpNamesEveryOptionAndMode)
 {
     const Outcome help = runCli("--help");
     EXPECT_EQ(help.status, 0);
-    for (const char* word :
-         {"--mode", "--method", "--jacobian", "--iterations", "--tolerance", "--repetitions", "--delta-j",
-          "--delta-t", "--guess-min", "--guess-max", "--simplify", "--no-simplify", "--auto-homotopy",
-          "--groups", "--no-groups", "--show-iterations", "--show-derivatives", "--show-results",
-          "--no-show-results", "--list", "--list-count", "DDIT", "KFK", "ASJ", "W1", "--graph-param",
-          "--graph-param-from", "--graph-param-to", "--graph-param-steps", "--graph-fft", "UI", "UR"})
+    for (const char* word : {"--mode",
+                             "--method",
+                             "--jacobian",
+                             "--iterations",
+                             "--tolerance",
+                             "--repetitions",
+                             "--delta-j",
+                             "--delta-t",
+                             "--guess-min",
+                             "--guess-max",
+                             "--simplify",
+                             "--no-simplify",
+                             "--auto-homotopy",
+                             "--groups",
+                             "--no-groups",
+                             "--show-iterations",
+                             "--show-derivatives",
+                             "--show-results",
+                             "--no-show-results",
+                             "--list",
+                             "--list-count",
+                             "DDIT",
+                             "KFK",
+                             "ASJ",
+                             "W1",
+                             "--graph-param",
+                             "--graph-param-from",
+                             "--graph-param-to",
+                             "--graph-param-steps",
+                             "--graph-fft",
+                             "UI",
+                             "UR"})
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
 }
 
@@ -127,7 +153,8 @@ TEST(Cli, SolvesEveryBundledExample)
                 << o.out;
         } else if (name == "equilibrium_pressures.alg") { // a list-file run
             const std::string list = (dir / "equilibrium_pressures.LST").string();
-            EXPECT_EQ(runCli("--mode US --list " + list + " --list-count 5 " + file).status, 0) << name;
+            EXPECT_EQ(runCli("--mode US --list " + list + " --list-count 5 " + file).status, 0)
+                << name;
         } else if (name == "rc_transient.alg" || name == "tank_draining.alg") {
             // stepped through time: every step solves, none says "Solution Found!"
             const Outcome o = runCli("--mode DDIT " + file);
@@ -139,8 +166,9 @@ TEST(Cli, SolvesEveryBundledExample)
             EXPECT_NE(o.out.find("Solution Found!"), std::string::npos) << name;
         } else if (name == "spring_fit.alg" || name == "fence_design.alg") {
             const std::string list = (dir / "spring_fit.LST").string();
-            const Outcome o = runCli(name == "spring_fit.alg" ? "--mode ALR --list " + list + " " + file
-                                                              : "--mode KFK " + file);
+            const Outcome o =
+                runCli(name == "spring_fit.alg" ? "--mode ALR --list " + list + " " + file
+                                                : "--mode KFK " + file);
             EXPECT_EQ(o.status, 0) << name << "\n" << o.out;
             EXPECT_NE(o.out.find("Solution Found!"), std::string::npos) << name;
         } else {
@@ -203,7 +231,8 @@ TEST(Cli, ModesWithRequestsNeedTheirAnswersAndPrintTheirProduct)
     writeFile(dir / "root.alg", "x^2 = 9;\n");
     const Outcome update = runCli("--mode UI " + (dir / "root.alg").string());
     EXPECT_EQ(update.status, 0) << update.out;
-    EXPECT_NE(update.out.find("\n" + (dir / "root.UPD").string() + "\n"), std::string::npos) << update.out;
+    EXPECT_NE(update.out.find("\n" + (dir / "root.UPD").string() + "\n"), std::string::npos)
+        << update.out;
 }
 
 } // namespace

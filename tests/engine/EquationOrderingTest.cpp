@@ -92,41 +92,78 @@ TEST(EquationOrdering, GroupsAndSingularities)
     const Case cases[] = {
         {"two independent subsystems",
          {{{1, 1}, {2, 1}}, {{3, 1}, {4, -1}}, {{1, 1}, {2, -1}}, {{3, 2}, {4, 1}}},
-         true, {{1, 3}, {2, 4}}, 0, "   4 equations solvable in    2 groups\n"},
+         true,
+         {{1, 3}, {2, 4}},
+         0,
+         "   4 equations solvable in    2 groups\n"},
         {"x + y = 1, 2x + 2y = 2",
-         {{{1, 1}, {2, 1}}, {{1, 2}, {2, 2}}}, false, {}, 2,
-         "   2 equations solvable in    1 groups\nEquation    2 Depends on Other Equations<BEEP>\nError ..."},
+         {{{1, 1}, {2, 1}}, {{1, 2}, {2, 2}}},
+         false,
+         {},
+         2,
+         "   2 equations solvable in    1 groups\nEquation    2 Depends on Other "
+         "Equations<BEEP>\nError ..."},
         {"an equation without a variable",
-         {{{1, 1}}, {}}, false, {}, 2,
+         {{{1, 1}}, {}},
+         false,
+         {},
+         2,
          "Equation    2 is Singular or Inconsistent<BEEP>\nError ..."},
         {"two equations in one variable",
-         {{{1, 3}}, {{1, 1}}}, false, {}, 2,
+         {{{1, 3}}, {{1, 1}}},
+         false,
+         {},
+         2,
          "Equation    2 is Singular or Inconsistent<BEEP>\nError ..."},
         {"fully coupled three",
          {{{1, 1}, {2, 1}, {3, 1}}, {{1, 1}, {2, -1}, {3, 2}}, {{1, 2}, {2, 1}, {3, -1}}},
-         true, {{1, 2, 3}}, 0, "   3 equations solvable in    1 groups\n"},
+         true,
+         {{1, 2, 3}},
+         0,
+         "   3 equations solvable in    1 groups\n"},
         {"x = 1, y = x + 1",
-         {{{1, 1}}, {{2, 1}, {1, -1}}}, true, {{1}, {2}}, 0,
+         {{{1, 1}}, {{2, 1}, {1, -1}}},
+         true,
+         {{1}, {2}},
+         0,
          "   2 equations solvable in    2 groups\n"},
         {"y = x + 1, x = 1 (listed the other way round)",
-         {{{2, 1}, {1, -1}}, {{1, 1}}}, true, {{2}, {1}}, 0,
+         {{{2, 1}, {1, -1}}, {{1, 1}}},
+         true,
+         {{2}, {1}},
+         0,
          "   2 equations solvable in    2 groups\n"},
         {"a triangular chain",
-         {{{3, 1}, {2, 1}, {1, 1}}, {{1, 1}}, {{2, 1}, {1, 1}}}, true, {{2}, {3}, {1}}, 0,
+         {{{3, 1}, {2, 1}, {1, 1}}, {{1, 1}}, {{2, 1}, {1, 1}}},
+         true,
+         {{2}, {3}, {1}},
+         0,
          "   3 equations solvable in    3 groups\n"},
         {"a coupled pair feeding a single equation",
-         {{{3, 1}, {1, 1}, {2, 1}}, {{1, 2}, {2, 1}}, {{1, 1}, {2, 3}}}, true, {{2, 3}, {1}}, 0,
+         {{{3, 1}, {1, 1}, {2, 1}}, {{1, 2}, {2, 1}}, {{1, 1}, {2, 3}}},
+         true,
+         {{2, 3}, {1}},
+         0,
          "   3 equations solvable in    2 groups\n"},
         // Equation 1 pivots on x3 (equal magnitudes: the later entry); equations 2 and 3
         // then move to the front of their bucket in that order, so 3 is ordered second
         // and 2, reduced to zeros, last.
         {"numerically dependent inside a larger group",
-         {{{1, 1}, {2, 1}, {3, 1}}, {{1, 1}, {2, 2}, {3, 3}}, {{1, 2}, {2, 3}, {3, 4}}}, false, {}, 2,
-         "   3 equations solvable in    1 groups\nEquation    2 Depends on Other Equations<BEEP>\nError ..."},
+         {{{1, 1}, {2, 1}, {3, 1}}, {{1, 1}, {2, 2}, {3, 3}}, {{1, 2}, {2, 3}, {3, 4}}},
+         false,
+         {},
+         2,
+         "   3 equations solvable in    1 groups\nEquation    2 Depends on Other "
+         "Equations<BEEP>\nError ..."},
         // After ten eliminations the hub is down to two unassigned entries and moves to
         // the front of that bucket, ahead of equation 12, which is then left with zeros.
-        {"a hub equation depending on all others", hub, false, {}, 12,
-         "  12 equations solvable in    1 groups\nEquation   12 Depends on Other Equations<BEEP>\nError ..."},
+        {"a hub equation depending on all others",
+         hub,
+         false,
+         {},
+         12,
+         "  12 equations solvable in    1 groups\nEquation   12 Depends on Other "
+         "Equations<BEEP>\nError ..."},
         {"no equations", {}, true, {}, 0, "   0 equations solvable in    0 groups\n"},
     };
     for (const Case& c : cases) {
@@ -157,7 +194,9 @@ TEST(EquationOrdering, SingularityWhileTryingIfMasksOnlyBeeps)
     LinearSystem system({{{1, 1}, {2, 1}}, {{1, 2}, {2, 2}}});
     int errorEquation = 0;
     EXPECT_FALSE(system.analyse(reporter, true, &errorEquation));
-    EXPECT_EQ(host.log, "   2 equations solvable in    1 groups\nEquation    2 Depends on Other Equations<BEEP>");
+    EXPECT_EQ(
+        host.log,
+        "   2 equations solvable in    1 groups\nEquation    2 Depends on Other Equations<BEEP>");
     EXPECT_TRUE(reporter.runError);
     EXPECT_TRUE(system.ordering.singular());
     EXPECT_EQ(errorEquation, 2);
@@ -260,7 +299,7 @@ TEST(EquationOrdering, PositionsAndGroupsAreConsistent)
 {
     const std::vector<Equation> equations = {
         {{1, 1}, {4, 1}}, {{2, 1}, {3, 1}}, {{3, 1}, {2, -1}, {5, 1}},
-        {{4, 2}, {1, 1}}, {{5, 1}}, {{6, 1}, {1, 1}, {2, 1}}};
+        {{4, 2}, {1, 1}}, {{5, 1}},         {{6, 1}, {1, 1}, {2, 1}}};
     TranscriptHost host;
     Reporter reporter;
     LinearSystem system(equations);

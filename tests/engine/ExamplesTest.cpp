@@ -25,7 +25,8 @@ class ExampleRun {
 public:
     ExampleRun()
     {
-        for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(VARNEL_SOURCE_DIR) / "examples"))
+        for (const auto& entry : std::filesystem::directory_iterator(
+                 std::filesystem::path(VARNEL_SOURCE_DIR) / "examples"))
             std::filesystem::copy(entry.path(), m_dir.path() / entry.path().filename());
     }
 
@@ -102,7 +103,8 @@ TEST(Examples, FourBarLinkage)
     const double B = -2 * std::sin(t2);
     const double C = k1 - (k2 + 1) * std::cos(t2) + k3;
     const double t4 = 2 * std::atan((-B - std::sqrt(B * B - 4 * A * C)) / (2 * A));
-    const double t3 = std::atan2(c * std::sin(t4) - a * std::sin(t2), d + c * std::cos(t4) - a * std::cos(t2));
+    const double t3 =
+        std::atan2(c * std::sin(t4) - a * std::sin(t2), d + c * std::cos(t4) - a * std::cos(t2));
     EXPECT_NEAR(run["t4"], t4, 1e-6); // the degree constant of the language has 12 digits of pi
     EXPECT_NEAR(run["t3"], t3, 1e-6);
 }
@@ -111,7 +113,8 @@ TEST(Examples, DiodeCircuit)
 {
     ExampleRun run;
     ASSERT_TRUE(run.solve("diode_circuit.alg")) << run.host.log;
-    const double vd = bisect([](double v) { return (5.0 - v) / 1000.0 - 1e-12 * (std::exp(v / 0.02585) - 1); }, 0, 1);
+    const double vd = bisect(
+        [](double v) { return (5.0 - v) / 1000.0 - 1e-12 * (std::exp(v / 0.02585) - 1); }, 0, 1);
     EXPECT_NEAR(run["Vd"], vd, 1e-9);
     EXPECT_NEAR(run["I"], (5.0 - vd) / 1000.0, 1e-12);
 }
@@ -154,7 +157,8 @@ TEST(Examples, PipeFlowWithRegimeBranch)
     ExampleRun run;
     ASSERT_TRUE(run.solve("pipe_flow_if.alg")) << run.host.log;
     const double rho = 1000, mu = 1e-3, dp = 0.05, len = 10, drop = 2000;
-    const double v = std::pow(drop / (0.316 * std::pow(rho * dp / mu, -0.25) * (len / dp) * rho / 2), 1 / 1.75);
+    const double v =
+        std::pow(drop / (0.316 * std::pow(rho * dp / mu, -0.25) * (len / dp) * rho / 2), 1 / 1.75);
     EXPECT_NEAR(run["V"], v, 1e-9);
     EXPECT_GT(run["Re"], 2300.0);
     EXPECT_NE(run.host.log.find("IF MASK:    1"), std::string::npos);
@@ -168,7 +172,8 @@ TEST(Examples, HomotopySucceedsWhereNewtonFails)
 
     // The same file with method NEWTON fails within its 5 iterations...
     const std::string text = readFile(run.file("homotopy_arctan.alg"));
-    writeFile(run.file("newton_arctan.alg"), replaceAll(text, "HOMOTOPY SYMBOLIC", "NEWTON SYMBOLIC"));
+    writeFile(run.file("newton_arctan.alg"),
+              replaceAll(text, "HOMOTOPY SYMBOLIC", "NEWTON SYMBOLIC"));
     run.host.clear();
     EXPECT_FALSE(run.solve("newton_arctan.alg")) << run.host.log;
     // ...and automatic homotopy takes over.
@@ -222,14 +227,16 @@ TEST(Examples, LanguageExamples)
 
     ASSERT_TRUE(run.solve("phasor_divider.alg")) << run.host.log;
     const std::complex<double> vs = std::polar(10.0, kPi / 6), z2(6, -8);
-    const std::complex<double> current = vs / (std::complex<double>(3, 4) + z2), load = current * z2;
+    const std::complex<double> current = vs / (std::complex<double>(3, 4) + z2),
+                               load = current * z2;
     EXPECT_NEAR(run["Ir"], current.real(), 1e-7);
     EXPECT_NEAR(run["Ii"], current.imag(), 1e-7);
     EXPECT_NEAR(run["M"], std::abs(load), 1e-7);
     EXPECT_NEAR(run["A"], std::arg(load), 1e-7);
 
     ASSERT_TRUE(run.solve("pipe_friction.alg")) << run.host.log;
-    const double v = std::pow(2000.0 * 2 * 0.05 / (0.3164 * 10 * 1000) * std::pow(1000 * 0.05 / 0.001, 0.25), 1 / 1.75);
+    const double v = std::pow(
+        2000.0 * 2 * 0.05 / (0.3164 * 10 * 1000) * std::pow(1000 * 0.05 / 0.001, 0.25), 1 / 1.75);
     EXPECT_NEAR(run["v"], v, 1e-9);
 }
 
@@ -242,7 +249,8 @@ TEST(Examples, VanDerWaalsIsothermsAsAParametricGraph)
     // The command in the example's comment: Vm from 0.1 to 1 in 36 steps, T from 280 to 320
     // in 4; every row against the explicit form p = R T/(Vm - b) - a/Vm^2.
     TempDir dir;
-    const auto source = std::filesystem::path(VARNEL_SOURCE_DIR) / "examples" / "graph_vdw_isotherms.alg";
+    const auto source =
+        std::filesystem::path(VARNEL_SOURCE_DIR) / "examples" / "graph_vdw_isotherms.alg";
     std::filesystem::copy(source, dir / "vdw.alg");
     TranscriptHost host;
     host.answer = [](unsigned code, LPARAM record) -> LRESULT {

@@ -136,8 +136,7 @@ TEST(GraphGeneration, BadAnswersAreRefusedWithoutTouchingAnything)
         {"independent not free", "y = 2*x + 1;\nx = 3;\n", true, good,
          "\nGraph generation: the equations must leave the independent variable free, but "
          "there are 2 equations for 2 variables<BEEP>"},
-        {"parameter not free", "y = 2*x + a;\na = 1;\n", true,
-         with([](GraphAnswer& a) {
+        {"parameter not free", "y = 2*x + a;\na = 1;\n", true, with([](GraphAnswer& a) {
              a.parametric = true;
              a.parameter = 2;
          }),

@@ -3,8 +3,8 @@
 #include "JacobianListing.h"
 
 #include "CVarnel.h"
-#include "Jacobian.h"
 #include "Differentiator.h"
+#include "Jacobian.h"
 #include "Reporter.h"
 #include "SparseMatrix.h"
 #include "TextFile.h"
@@ -17,7 +17,10 @@ using namespace varnel::test;
 
 namespace {
 
-Token end() { return makeToken(kind::End, ' ', 0, 0.0); }
+Token end()
+{
+    return makeToken(kind::End, ' ', 0, 0.0);
+}
 
 /// x + 2*y = 3 and x*y = 2, with x = 1 and y = 2.
 EquationSet twoEquations()
@@ -26,10 +29,11 @@ EquationSet twoEquations()
     set.variables.add("x", 1.0);
     set.variables.add("y", 2.0);
     Equation a;
-    a.code = {makeVariable(1), makeConstant(2), makeVariable(2), makeBinaryToken('*'), makeBinaryToken('+'),
-              makeConstant(3), makeBinaryToken('-'), end()};
+    a.code = {makeVariable(1),      makeConstant(2), makeVariable(2),      makeBinaryToken('*'),
+              makeBinaryToken('+'), makeConstant(3), makeBinaryToken('-'), end()};
     Equation b;
-    b.code = {makeVariable(1), makeVariable(2), makeBinaryToken('*'), makeConstant(2), makeBinaryToken('-'), end()};
+    b.code = {makeVariable(1), makeVariable(2),      makeBinaryToken('*'),
+              makeConstant(2), makeBinaryToken('-'), end()};
     set.equations = {a, b};
     return set;
 }
@@ -56,7 +60,8 @@ TEST(JacobianListing, LayoutOfEveryEntry)
     Differentiator differentiator(reporter);
     TextFile file;
     const EquationSet set = twoEquations();
-    EXPECT_TRUE(writeJacobianListing(set, file, (dir / "m.JAC").string(), differentiator, reporter, false));
+    EXPECT_TRUE(
+        writeJacobianListing(set, file, (dir / "m.JAC").string(), differentiator, reporter, false));
     EXPECT_EQ(readFile(dir / "m.JAC"), kListing);
     EXPECT_EQ(host.log, "\n");
 }
@@ -68,7 +73,8 @@ TEST(JacobianListing, DerivativeInformationIsShownPerEquation)
     Reporter reporter;
     Differentiator differentiator(reporter);
     TextFile file;
-    writeJacobianListing(twoEquations(), file, (dir / "m.JAC").string(), differentiator, reporter, true);
+    writeJacobianListing(twoEquations(), file, (dir / "m.JAC").string(), differentiator, reporter,
+                         true);
     EXPECT_EQ(host.log, "\n\n   1 wrtx wrty\n   2 wrtx wrty");
 }
 
@@ -91,7 +97,8 @@ TEST(JacobianListing, ReadBackIntoTheStructure)
     for (const auto& e : expected) {
         const int index = matrix.find(e.row, e.column);
         ASSERT_GE(index, 0);
-        EXPECT_DOUBLE_EQ(evaluator.evaluateReal(matrix.entry(index).code, set.variables.values.data()), e.value);
+        EXPECT_DOUBLE_EQ(
+            evaluator.evaluateReal(matrix.entry(index).code, set.variables.values.data()), e.value);
     }
     EXPECT_EQ(matrix.diagonal(1), matrix.find(1, 1));
     EXPECT_EQ(matrix.diagonal(2), matrix.find(2, 2));
@@ -118,7 +125,7 @@ TEST(JacobianListing, MissingOrDamagedListingsAreIncorrect)
     for (std::size_t n = 0; n < endLine + 4; ++n)
         damaged.push_back(full.substr(0, n)); // every truncation before the end mark
     damaged.push_back(replaceAll(full, "      2       2", "      2       9")); // no such variable
-    damaged.push_back(replaceAll(full, "X        1 ", "X       77 "));        // token of no variable
+    damaged.push_back(replaceAll(full, "X        1 ", "X       77 ")); // token of no variable
     damaged.push_back(replaceAll(full, "      1       1\n", "      x       1\n"));
     for (const std::string& text : damaged) {
         TranscriptHost host;
@@ -126,7 +133,8 @@ TEST(JacobianListing, MissingOrDamagedListingsAreIncorrect)
         Reporter reporter;
         TextFile file;
         SparseMatrix matrix;
-        EXPECT_FALSE(readJacobianStructure(file, (dir / "m.JAC").string(), 2, 2, matrix, reporter)) << text;
+        EXPECT_FALSE(readJacobianStructure(file, (dir / "m.JAC").string(), 2, 2, matrix, reporter))
+            << text;
         EXPECT_TRUE(reporter.runError);
         EXPECT_EQ(host.log, "Jacobian File Incorrect<BEEP>\nError ...") << text;
         EXPECT_EQ(matrix.entryCount(), 0);
@@ -141,8 +149,9 @@ TEST(JacobianListing, MissingOrDamagedListingsAreIncorrect)
 
 TEST(JacobianListing, VariablesInOrderOfFirstOccurrence)
 {
-    const Chain code = {makeVariable(3), makeVariable(1), makeVariable(3), makeBinaryToken('*'),
-                        makeVariable(1), makeBinaryToken('+'), makeBinaryToken('-'), end()};
+    const Chain code = {
+        makeVariable(3), makeVariable(1),      makeVariable(3),      makeBinaryToken('*'),
+        makeVariable(1), makeBinaryToken('+'), makeBinaryToken('-'), end()};
     EXPECT_EQ(variablesOf(code), (std::vector<std::uint32_t>{3, 1}));
 }
 
@@ -159,7 +168,8 @@ TEST(JacobianListing, IncrementalEntryIsAForwardDifference)
     Jacobian jacobian(context.reporter);
     ASSERT_TRUE(jacobian.buildStructure(context));
     ASSERT_EQ(jacobian.matrix().entryCount(), 1) << "one entry however often x occurs";
-    jacobian.evaluate(context, EquationOrdering(), 0, [](int) { ADD_FAILURE() << "no failure expected"; });
+    jacobian.evaluate(context, EquationOrdering(), 0,
+                      [](int) { ADD_FAILURE() << "no failure expected"; });
     EXPECT_NEAR(jacobian.matrix().entry(0).value, 2.001, 1e-9);
     EXPECT_EQ(context.set.variables.values[1], 1.0) << "the variable is restored";
 }
@@ -209,7 +219,8 @@ TEST(JacobianPrecision, LinearSystemsWithLongConstantsTakeOneIteration)
                             {3.16227766016838, 0.693147180559945, 1.61803398874989}};
     const double b[3] = {1, 2, 3};
     auto det = [](const double m[3][3]) {
-        return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) - m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+        return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+               m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
                m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
     };
     const std::string text = "1.23456789123*x + 2.98765432198*y - 0.314159265358979*z = 1;\n"

@@ -13,7 +13,10 @@ namespace {
 
 std::string g_output;
 int g_beeps = 0;
-void collect(char* text) { g_output += text; }
+void collect(char* text)
+{
+    g_output += text;
+}
 void countBeep(unsigned type)
 {
     EXPECT_EQ(type, 48u);

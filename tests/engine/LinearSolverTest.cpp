@@ -75,7 +75,9 @@ struct LinearSystem {
                 const int row = ordering.equationAt(k);
                 double r = rhs[row - 1];
                 for (int e = matrix.rowHead(row); e >= 0; e = matrix.entry(e).nextInRow)
-                    if (!matrix.entry(e).fillIn && ordering.positionOfVariable(matrix.entry(e).column) < ordering.groupFirst(g))
+                    if (!matrix.entry(e).fillIn &&
+                        ordering.positionOfVariable(matrix.entry(e).column) <
+                            ordering.groupFirst(g))
                         r -= coefficient[e] * x[matrix.entry(e).column];
                 work[k] = r;
             }
@@ -94,17 +96,19 @@ TEST(LinearSolver, OneByOneGroups)
         double residual;
         double correction;
     };
+    // clang-format off
     const Case cases[] = {
         {2.0, 4.0, 2.0},
         {-4.0, 1.0, -0.25},
-        {0.0, 4.0, BIG},          // non-zero over a zero pivot
-        {0.0, 0.0, UNDEFINED},    // zero over zero
-        {1e-60, 3.0, BIG},        // a pivot at or below TINY is zero
+        {0.0, 4.0, BIG},       // non-zero over a zero pivot
+        {0.0, 0.0, UNDEFINED}, // zero over zero
+        {1e-60, 3.0, BIG},     // a pivot at or below TINY is zero
         {2.0, 0.0, 0.0},
         {2.0, UNDEFINED, UNDEFINED},
         {2.0, BIG, BIG},
         {BIG, 3.0, 0.0},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.pivot << " " << c.residual);
         TranscriptHost host;
@@ -203,10 +207,12 @@ TEST(LinearSolver, RandomSparseSystemsMatchDenseElimination)
                 equations[i].emplace_back(j, a);
                 offSum += std::fabs(a);
             }
-            const double d = (offSum + 0.5 + std::fabs(coefficientOf(random))) * (random() % 2 ? 1 : -1);
+            const double d =
+                (offSum + 0.5 + std::fabs(coefficientOf(random))) * (random() % 2 ? 1 : -1);
             // The dominant variable somewhere inside the equation's variable list.
             const std::size_t at = equations[i].empty() ? 0 : random() % (equations[i].size() + 1);
-            equations[i].insert(equations[i].begin() + static_cast<std::ptrdiff_t>(at), {dominant[i], d});
+            equations[i].insert(equations[i].begin() + static_cast<std::ptrdiff_t>(at),
+                                {dominant[i], d});
             for (const auto& [j, a] : equations[i])
                 dense[i][j - 1] = a;
             b[i] = 10.0 * coefficientOf(random);
@@ -245,7 +251,8 @@ TEST(LinearSolver, LargeSystemsHaveSmallResiduals)
     std::vector<double> b(n);
     for (int i = 1; i <= n; ++i) {
         for (int j = std::max(1, i - 3); j <= std::min(n, i + 3); ++j)
-            band[i - 1].emplace_back(j, j == i ? 8.0 : 1.0 / (1 + std::abs(i - j)) * (j < i ? -1 : 1));
+            band[i - 1].emplace_back(j,
+                                     j == i ? 8.0 : 1.0 / (1 + std::abs(i - j)) * (j < i ? -1 : 1));
         cyclic[i - 1] = {{i, 3.0}, {i % n + 1, 1.0}};
         b[i - 1] = std::sin(0.01 * i);
     }

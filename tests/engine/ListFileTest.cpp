@@ -10,7 +10,8 @@ using namespace varnel::test;
 
 namespace {
 
-const char* const kModel = "{Options: 20 -10}\nKp = 0.15;\n(2*a/(1 + a))^2*P = Kp*(1 - a)/(1 + a);\n";
+const char* const kModel =
+    "{Options: 20 -10}\nKp = 0.15;\n(2*a/(1 + a))^2*P = Kp*(1 - a)/(1 + a);\n";
 
 struct Outcome {
     bool result;
@@ -62,7 +63,8 @@ TEST(ListFile, MissingListFileIsReportedAndDropped)
     const Outcome o = runWithList(nullptr, 2, "absent.LST");
     EXPECT_FALSE(o.result);
     EXPECT_NE(o.log.find("File absent.LST Does Not Exist"), std::string::npos) << o.log;
-    EXPECT_NE(o.log.find("Not enough equations"), std::string::npos) << "P has no value without the list";
+    EXPECT_NE(o.log.find("Not enough equations"), std::string::npos)
+        << "P has no value without the list";
 }
 
 TEST(ListFile, FixedValuesAndStartingValueColumns)

@@ -20,7 +20,10 @@ struct TranscriptCase {
     bool result;
 };
 
-std::string caseName(const ::testing::TestParamInfo<TranscriptCase>& p) { return p.param.name; }
+std::string caseName(const ::testing::TestParamInfo<TranscriptCase>& p)
+{
+    return p.param.name;
+}
 
 class RunDriverTranscript : public ::testing::TestWithParam<TranscriptCase> {};
 
@@ -76,7 +79,8 @@ TEST(RunDriver, NullArgumentsAreRefused)
 TEST(RunDriver, ModeFReadsTheOptionsLineWhateverTheExtensionCase)
 {
     TempDir dir;
-    writeFile(dir / "Model.ALG", "{Options: 20 -6 DISHONEST INCREMENTAL 2.5 SEQUENTIAL 0.01 0.5 COMPLEX}\nx=1;\n");
+    writeFile(dir / "Model.ALG",
+              "{Options: 20 -6 DISHONEST INCREMENTAL 2.5 SEQUENTIAL 0.01 0.5 COMPLEX}\nx=1;\n");
     CVarnel solver;
     SolverOptions options;
     solver.setOptions(&options);
@@ -120,9 +124,9 @@ TEST(RunDriver, BaseNames)
     const Case cases[] = {
         {"/data/model.alg", "/data/model"},
         {"/data/model", "/data/model"},
-        {"/data/v1.2/model", "/data/v1.2/model"},     // a dot in a folder is not an extension
+        {"/data/v1.2/model", "/data/v1.2/model"}, // a dot in a folder is not an extension
         {"/data/v1.2/model.alg", "/data/v1.2/model"},
-        {"model.tar.alg", "model.tar"},              // the last dot of the name
+        {"model.tar.alg", "model.tar"}, // the last dot of the name
         {".alg", ""},
         {"relative/m.ALG", "relative/m"},
     };
@@ -142,13 +146,15 @@ TEST(RunDriver, AFolderOrAnEmptyFileIsNoEquationFile)
         TranscriptHost host;
         const std::string path = (dir / "folder.alg").string();
         EXPECT_FALSE(host.run(path, mode)) << mode;
-        EXPECT_NE(host.log.find("Equation file " + path + " cannot be opened<BEEP>\nError ..."), std::string::npos)
+        EXPECT_NE(host.log.find("Equation file " + path + " cannot be opened<BEEP>\nError ..."),
+                  std::string::npos)
             << host.log;
     }
     writeFile(dir / "empty.alg", "{ only a comment }\n");
     TranscriptHost host;
     EXPECT_FALSE(host.run((dir / "empty.alg").string(), "S"));
-    EXPECT_NE(host.log.find("\nNo equations to solve<BEEP>\nError ..."), std::string::npos) << host.log;
+    EXPECT_NE(host.log.find("\nNo equations to solve<BEEP>\nError ..."), std::string::npos)
+        << host.log;
 }
 
 } // namespace

@@ -27,7 +27,8 @@ std::string maskTiming(const std::string& log)
     std::size_t from = 0;
     for (std::size_t at; (at = log.find(head, from)) != std::string::npos;) {
         std::size_t end = at + head.size();
-        while (end < log.size() && (std::isdigit(static_cast<unsigned char>(log[end])) || log[end] == '.'))
+        while (end < log.size() &&
+               (std::isdigit(static_cast<unsigned char>(log[end])) || log[end] == '.'))
             ++end;
         out += log.substr(from, at - from) + head + "#.###";
         from = end;
@@ -43,7 +44,10 @@ struct Case {
     bool result;
 };
 
-std::string caseName(const ::testing::TestParamInfo<Case>& p) { return p.param.name; }
+std::string caseName(const ::testing::TestParamInfo<Case>& p)
+{
+    return p.param.name;
+}
 
 class SolveTranscript : public ::testing::TestWithParam<Case> {};
 
@@ -57,7 +61,8 @@ TEST_P(SolveTranscript, MatchesExpected)
     options.showIterations = c.showIterations ? 1 : 0;
     TranscriptHost host;
     EXPECT_EQ(host.run(file.string(), "S", options), c.result);
-    const std::string expected = replaceAll(readFile(dataPath(std::string("solve/") + c.expected)), "@PATH@", file.string());
+    const std::string expected =
+        replaceAll(readFile(dataPath(std::string("solve/") + c.expected)), "@PATH@", file.string());
     EXPECT_EQ(maskTiming(host.log), expected);
     EXPECT_EQ(readFile(file), c.equations) << "the equation file is never changed";
 }
@@ -65,7 +70,8 @@ TEST_P(SolveTranscript, MatchesExpected)
 INSTANTIATE_TEST_SUITE_P(
     Runs, SolveTranscript,
     ::testing::Values(Case{"Triangular", "x = 1;\ny = x + 1;\n", false, "triangular.txt", true},
-                      Case{"ShowIterations", "x = 1;\ny = x + 1;\n", true, "triangular_iterations.txt", true},
+                      Case{"ShowIterations", "x = 1;\ny = x + 1;\n", true,
+                           "triangular_iterations.txt", true},
                       Case{"TooMany", "x = 1;\ny = 2;\nx + y = 3;\n", false, "too_many.txt", false},
                       Case{"NotEnough", "x = 1;\ny + z = 2;\n", false, "not_enough.txt", false}),
     caseName);
@@ -118,8 +124,11 @@ TEST(Solve, EvaluationErrorNamesTheEquation)
     const Outcome o = solve("x = 1;\ny = LN(x - 1);\n");
     EXPECT_FALSE(o.result);
     // The first failure of the step names the equation: here its Jacobian entry 1/(x - 1).
-    EXPECT_NE(o.log.find("Error Evaluating Jacobian for Equation 2\nInverse of Zero"), std::string::npos) << o.log;
-    EXPECT_NE(o.log.find("Error in Eqn    2, try complex mode\nInverse of Zero<BEEP>\nError ..."), std::string::npos)
+    EXPECT_NE(o.log.find("Error Evaluating Jacobian for Equation 2\nInverse of Zero"),
+              std::string::npos)
+        << o.log;
+    EXPECT_NE(o.log.find("Error in Eqn    2, try complex mode\nInverse of Zero<BEEP>\nError ..."),
+              std::string::npos)
         << o.log;
     EXPECT_NE(o.log.find("Error in Solution    1\n<BEEP>"), std::string::npos) << o.log;
 }

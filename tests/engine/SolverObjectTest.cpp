@@ -28,10 +28,9 @@ TEST(SolverObject, ListFileRule)
         int count;
     };
     const Case cases[] = {
-        {0, 0, false, 1},      // empty name: no list file, count 1
-        {12, 12, true, 7},
-        {128, 128, true, 7},
-        {129, 128, true, 7},   // cut to the 128-character buffer
+        {0, 0, false, 1}, // empty name: no list file, count 1
+        {12, 12, true, 7},   {128, 128, true, 7},
+        {129, 128, true, 7}, // cut to the 128-character buffer
         {200, 128, true, 7},
     };
     for (const Case& c : cases) {
@@ -41,7 +40,8 @@ TEST(SolverObject, ListFileRule)
         EXPECT_EQ(solver.setOptions(&o), c.taken) << c.length;
         EXPECT_EQ(solver.context().settings.listFileAttached, c.attached) << c.length;
         EXPECT_EQ(solver.context().settings.listFileCount, c.count) << c.length;
-        EXPECT_EQ(solver.context().settings.listFileName.size(), c.attached ? c.taken : 0u) << c.length;
+        EXPECT_EQ(solver.context().settings.listFileName.size(), c.attached ? c.taken : 0u)
+            << c.length;
     }
 }
 

@@ -109,10 +109,23 @@ TEST(SparseMatrix, FillInIsNeverADiagonalByItselfAndIsRemovedCleanly)
         std::vector<std::tuple<int, int, bool>> creations;
     };
     const Case cases[] = {
-        {"fill-in after the structure", {{1, 1, false}, {1, 2, false}, {2, 1, false}, {2, 2, false},
-                                         {3, 3, false}, {3, 1, false}, {3, 2, true}, {1, 3, true}}},
-        {"fill-in in between", {{1, 2, false}, {2, 1, true}, {2, 2, false}, {1, 1, true},
-                                {3, 3, false}, {2, 3, true}, {3, 1, false}}},
+        {"fill-in after the structure",
+         {{1, 1, false},
+          {1, 2, false},
+          {2, 1, false},
+          {2, 2, false},
+          {3, 3, false},
+          {3, 1, false},
+          {3, 2, true},
+          {1, 3, true}}},
+        {"fill-in in between",
+         {{1, 2, false},
+          {2, 1, true},
+          {2, 2, false},
+          {1, 1, true},
+          {3, 3, false},
+          {2, 3, true},
+          {3, 1, false}}},
         {"only fill-in", {{1, 1, true}, {2, 2, true}}},
     };
     for (const Case& c : cases) {

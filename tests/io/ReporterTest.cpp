@@ -40,9 +40,9 @@ TEST(Reporter, GuardedExponentialReportsEachRunOfOverflowsOnce)
         int reports;
     };
     const Case cases[] = {
-        {{51, 60}, 1},          // two in a row: one report
-        {{51, 1, 60}, 2},       // a normal exponential in between re-arms it
-        {{50, 50}, 0},          // the limit itself is not an overflow
+        {{51, 60}, 1},    // two in a row: one report
+        {{51, 1, 60}, 2}, // a normal exponential in between re-arms it
+        {{50, 50}, 0},    // the limit itself is not an overflow
         {{700, 1e308, 51}, 1},
     };
     for (const Case& c : cases) {

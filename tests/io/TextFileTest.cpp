@@ -26,8 +26,8 @@ protected:
     void SetUp() override
     {
         const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-        m_dir = fs::temp_directory_path() / ("varnel-textfile-" + std::to_string(::getpid()) +
-                                             "-" + info->name());
+        m_dir = fs::temp_directory_path() /
+                ("varnel-textfile-" + std::to_string(::getpid()) + "-" + info->name());
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);
         TextFile::setQuiet(false);
@@ -118,8 +118,7 @@ TEST_F(TextFileTest, FormattedWriteTakesWidthsFromTheDirectiveOrTheValues)
         {"fixed", [](TextFile& f) { f.formattedWrite("%10.3f", 3.14159); }, "     3.142"},
         {"stars", [](TextFile& f) { f.formattedWrite("%*.*f", 10, 3, 3.14159); }, "     3.142"},
         {"negative digits", [](TextFile& f) { f.formattedWrite("%8.-2e", 1234.5); }, "1.23E+03"},
-        {"letter does not choose the form", [](TextFile& f) { f.formattedWrite("%e", 1.0); },
-         " 1"},
+        {"letter does not choose the form", [](TextFile& f) { f.formattedWrite("%e", 1.0); }, " 1"},
         {"booleans", [](TextFile& f) { f.formattedWrite("%b %6b", 1, 0); }, " TRUE  FALSE"},
         {"text and percent", [](TextFile& f) { f.formattedWrite("%s=%c%%\n", "x", 'y'); },
          "x=y%\n"},
@@ -479,7 +478,8 @@ TEST_F(TextFileTest, ProductsReplaceTheirNameOnlyWhenClosedWithoutError)
         f.writeString("new");
         f.writeLineEnd();
         f.flush();
-        EXPECT_EQ(fs::exists(c.name) ? slurp(c.name) : "", before) << c.what << ": replaced too early";
+        EXPECT_EQ(fs::exists(c.name) ? slurp(c.name) : "", before)
+            << c.what << ": replaced too early";
         if (c.commit)
             f.close();
         else

@@ -79,7 +79,8 @@ std::vector<std::string> errorPieces(const std::string& message, const std::stri
 TEST(EquationFile, WorkedExample)
 {
     TempDir dir;
-    const FileRead r = readAlg(dir, "{Options: 50 -6 ROBUST INCREMENTAL}\nx*x + y = 3;\nx - y = 1;\n");
+    const FileRead r =
+        readAlg(dir, "{Options: 50 -6 ROBUST INCREMENTAL}\nx*x + y = 3;\nx - y = 1;\n");
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.settings.maxIterations, 50);
     EXPECT_EQ(r.settings.toleranceExponent, -6);
@@ -118,7 +119,8 @@ TEST(EquationFile, OptionsLineOnlyOnTheFirstLine)
         double deltaJ, deltaT;
     };
     const std::vector<Case> cases{
-        {__LINE__, "{Options: 10 -3 NEWTON SYMBOLIC 1 SEQUENTIAL 0.001 0.1 REAL}", 10, -3, 0, 0, 1, true, 0.001, 0.1},
+        {__LINE__, "{Options: 10 -3 NEWTON SYMBOLIC 1 SEQUENTIAL 0.001 0.1 REAL}", 10, -3, 0, 0, 1,
+         true, 0.001, 0.1},
         {__LINE__, "{Options: 20}", 20, -9, 2, 1, 5, false, 0.5, 0.5},
         {__LINE__, "{Options: x -3 NEWTON}", 99, -3, 0, 1, 5, false, 0.5, 0.5},
         {__LINE__, "{Options: 10 -3 newton}", 10, -3, 2, 1, 5, false, 0.5, 0.5},
@@ -163,7 +165,8 @@ TEST(EquationFile, SettingsOutOfRangeStopTheReading)
         TempDir dir;
         const FileRead r = readAlg(dir, "x = 1;\n", host);
         EXPECT_FALSE(r.ok) << c.message;
-        EXPECT_EQ(r.pieces, (std::vector<std::string>{"Reading Equations...\n", "\n", c.message, "\n", "Error ..."}));
+        EXPECT_EQ(r.pieces, (std::vector<std::string>{"Reading Equations...\n", "\n", c.message,
+                                                      "\n", "Error ..."}));
     }
     TempDir dir;
     RunSettings lowest;
@@ -194,17 +197,17 @@ TEST(EquationFile, LongLinesAreBrokenAtTheRightCharacter)
     auto A = [&](std::size_t n) { return a.substr(0, n); };
     const std::vector<BreakCase> cases{
         {__LINE__, A(79), {79}},
-        {__LINE__, A(59) + " " + A(40), {60, 40}},                 // last blank
-        {__LINE__, A(49) + " " + A(30), {50, 30}},                 // 80 characters are broken
-        {__LINE__, A(40) + " " + A(59), {41, 59}},                 // the 41st is searched
-        {__LINE__, A(39) + " " + A(60), {40, 60}},                 // the 40th only to keep a name whole
-        {__LINE__, A(69) + "*" + A(4) + "+" + A(30), {70, 35}},    // "*" before "+"
-        {__LINE__, A(49) + "+" + A(50), {50, 50}},                 // "+"
-        {__LINE__, A(44) + "-" + A(28) + "E-" + A(30), {45, 60}},  // "-" of an exponent skipped
-        {__LINE__, A(73) + "E+" + A(30), {75, 30}},                // "+" of an exponent skipped
+        {__LINE__, A(59) + " " + A(40), {60, 40}}, // last blank
+        {__LINE__, A(49) + " " + A(30), {50, 30}}, // 80 characters are broken
+        {__LINE__, A(40) + " " + A(59), {41, 59}}, // the 41st is searched
+        {__LINE__, A(39) + " " + A(60), {40, 60}}, // the 40th only to keep a name whole
+        {__LINE__, A(69) + "*" + A(4) + "+" + A(30), {70, 35}},        // "*" before "+"
+        {__LINE__, A(49) + "+" + A(50), {50, 50}},                     // "+"
+        {__LINE__, A(44) + "-" + A(28) + "E-" + A(30), {45, 60}},      // "-" of an exponent skipped
+        {__LINE__, A(73) + "E+" + A(30), {75, 30}},                    // "+" of an exponent skipped
         {__LINE__, "y=1." + std::string(80, '5') + "E+5", {2, 85, 0}}, // never inside a number
         {__LINE__, "y=" + std::string(100, '7') + "^2", {2, 100, 2}},  // one longer than a line
-        {__LINE__, A(29) + " " + A(70), {30, 70}},                 // never inside a name
+        {__LINE__, A(29) + " " + A(70), {30, 70}},                     // never inside a name
         {__LINE__, A(80), {80, 0}},
         {__LINE__, A(200), {200, 0}},
     };
@@ -263,8 +266,8 @@ TEST(EquationFile, MissingSemicolonStopsTheReading)
     TempDir dir;
     const FileRead r = readAlg(dir, "x = 2.5.3;\ny = 1;\n");
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.pieces, (std::vector<std::string>{"Reading Equations...\n", "Char ", ".", "\n", "\n",
-                                                  " Error: \";\" expected", "\n",
+    EXPECT_EQ(r.pieces, (std::vector<std::string>{"Reading Equations...\n", "Char ", ".", "\n",
+                                                  "\n", " Error: \";\" expected", "\n",
                                                   "line 1, column 8:\nx = 2.5.3;\n       ^", "\n",
                                                   "Error ..."}));
     EXPECT_EQ(r.state.errorPosition, 8);
@@ -277,7 +280,8 @@ TEST(EquationFile, ParseErrorAbandonsTheStatementAndStopsTheReading)
     TempDir dir;
     const FileRead r = readAlg(dir, "a = 1;\nb = (2;\nc = 3;\n");
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.pieces, errorPieces("Error: \")\" expected", "line 2, column 7:\nb = (2;\n      ^"));
+    EXPECT_EQ(r.pieces,
+              errorPieces("Error: \")\" expected", "line 2, column 7:\nb = (2;\n      ^"));
     EXPECT_EQ(r.state.errorMessage, "Error: \")\" expected");
     EXPECT_EQ(r.variables, (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(r.set.equationCount(), 2);
@@ -288,9 +292,10 @@ TEST(EquationFile, StatementAtTheEndWithoutSemicolon)
     TempDir dir;
     const FileRead r = readAlg(dir, "x = 1;\ny = 2");
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.pieces, (std::vector<std::string>{"Reading Equations...\n", "Char ", "", "\n", "\n",
-                                                  " Error: \";\" expected", "\n",
-                                                  "line 2, column 6:\ny = 2\n     ^", "\n", "Error ..."}));
+    EXPECT_EQ(r.pieces,
+              (std::vector<std::string>{"Reading Equations...\n", "Char ", "", "\n", "\n",
+                                        " Error: \";\" expected", "\n",
+                                        "line 2, column 6:\ny = 2\n     ^", "\n", "Error ..."}));
 }
 
 TEST(EquationFile, TooManyEquations)
@@ -322,8 +327,8 @@ TEST(EquationFile, TooManyVariables)
     const std::string line = text + ";";
     ASSERT_EQ(line.substr(10895), "v2001;");
     const std::string window = "..." + line.substr(10895 - 50);
-    EXPECT_EQ(r.pieces, errorPieces("Too Many Variables", "line 1, column 10896:\n" + window + "\n" +
-                                                              std::string(53, ' ') + "^"));
+    EXPECT_EQ(r.pieces, errorPieces("Too Many Variables", "line 1, column 10896:\n" + window +
+                                                              "\n" + std::string(53, ' ') + "^"));
 }
 
 TEST(EquationFile, MissingEquationFile)
@@ -336,10 +341,11 @@ TEST(EquationFile, MissingEquationFile)
     EquationSet set;
     ParseState state;
     const std::string base = (dir / "absent").string();
-    EXPECT_FALSE(readEquationFile(base + ".ALG", base, settings, set, reporter, input, results, state));
-    EXPECT_EQ(host.pieces, (std::vector<std::string>{"Reading Equations...\n", "\n", "Equation file ",
-                                                     base + ".ALG", " cannot be opened", "\n",
-                                                     "Error ..."}));
+    EXPECT_FALSE(
+        readEquationFile(base + ".ALG", base, settings, set, reporter, input, results, state));
+    EXPECT_EQ(host.pieces,
+              (std::vector<std::string>{"Reading Equations...\n", "\n", "Equation file ",
+                                        base + ".ALG", " cannot be opened", "\n", "Error ..."}));
 }
 
 TEST(EquationFile, ComplexModeReadsTwiceAndAddsTwins)
@@ -353,18 +359,21 @@ TEST(EquationFile, ComplexModeReadsTwiceAndAddsTwins)
     };
     const std::vector<Case> cases{
         {__LINE__,
-         "z = w + 1;\nw = 2 + \xDF" "3;",
+         "z = w + 1;\nw = 2 + \xDF"
+         "3;",
          {"zr zi~j B+ wr wi~j B+ 1 B+ B- ;", "1~j zr zi~j B+ wr wi~j B+ 1 B+ B- B* ;",
           "wr wi~j B+ 2 3~j B+ B- ;", "1~j wr wi~j B+ 2 3~j B+ B- B* ;"},
          {"zr", "zi", "wr", "wi"}},
         {__LINE__, "z = 1;", {"z 1 B- ;"}, {"z"}},
         {__LINE__, "1 = z;", {"1 z B- ;"}, {"z"}},
         {__LINE__,
-         "P = MAG(V);\nV = 1 + \xDF" "2;",
+         "P = MAG(V);\nV = 1 + \xDF"
+         "2;",
          {"P Vr Vi~j B+ Um B- ;", "Vr Vi~j B+ 1 2~j B+ B- ;", "1~j Vr Vi~j B+ 1 2~j B+ B- B* ;"},
          {"P", "Vr", "Vi"}},
         {__LINE__, "REAL(z) = IMAG(z);", {"zr zi~j B+ Ur zr zi~j B+ Ui B- ;"}, {"zr", "zi"}},
-        {__LINE__, "REAL(z) = 2*IMAG(z);",
+        {__LINE__,
+         "REAL(z) = 2*IMAG(z);",
          {"zr zi~j B+ Ur 2 zr zi~j B+ Ui B* B- ;", "1~j zr zi~j B+ Ur 2 zr zi~j B+ Ui B* B- B* ;"},
          {"zr", "zi"}},
     };
@@ -408,7 +417,8 @@ TEST(EquationFile, InterruptStopsTheReading)
     clearInterrupt();
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(r.state.interrupted);
-    EXPECT_EQ(r.pieces, (std::vector<std::string>{"Reading Equations...\n", "User inicira prekid..", "\n"}));
+    EXPECT_EQ(r.pieces,
+              (std::vector<std::string>{"Reading Equations...\n", "User inicira prekid..", "\n"}));
 }
 
 struct ExampleCase {
@@ -422,19 +432,32 @@ TEST(EquationFile, ExamplesReadAndTheirAnswersZeroEveryResidual)
 {
     const std::vector<ExampleCase> cases{
         {"intersection", 2, {{"x", 1.5615528128088303}, {"y", 0.5615528128088303}}},
-        {"phasor_divider", 8,
-         {{"Vsr", 8.660254037844387}, {"Vsi", 5.0}, {"Ir", 0.5973431581505102},
-          {"Ii", 0.8210414036224489}, {"VLr", 10.152390177882653}, {"VLi", 0.14750315653061197},
-          {"M", 10.153461651336192}, {"A", 0.01452788717591565}}},
-        {"pipe_friction", 6, {{"v", 0.9683237501456832}, {"Re", 48416.187507284165}, {"f", 0.02132990041165276}}},
-        {"special_roots", 6,
-         {{"z", 2.404825557695773}, {"e", 0.4769362762044699}, {"g", 4.0}, {"p", 0.6931471805599453}},
+        {"phasor_divider",
+         8,
+         {{"Vsr", 8.660254037844387},
+          {"Vsi", 5.0},
+          {"Ir", 0.5973431581505102},
+          {"Ii", 0.8210414036224489},
+          {"VLr", 10.152390177882653},
+          {"VLi", 0.14750315653061197},
+          {"M", 10.153461651336192},
+          {"A", 0.01452788717591565}}},
+        {"pipe_friction",
+         6,
+         {{"v", 0.9683237501456832}, {"Re", 48416.187507284165}, {"f", 0.02132990041165276}}},
+        {"special_roots",
+         6,
+         {{"z", 2.404825557695773},
+          {"e", 0.4769362762044699},
+          {"g", 4.0},
+          {"p", 0.6931471805599453}},
          1e-7},
         {"parallel_resistors", 2, {{"R", 2.342329219213245}, {"I", 4.0}}},
     };
     for (const ExampleCase& c : cases) {
         // Read a copy, with the function file beside it, so that the source tree stays clean.
-        const std::filesystem::path examples = std::filesystem::path(VARNEL_SOURCE_DIR) / "examples";
+        const std::filesystem::path examples =
+            std::filesystem::path(VARNEL_SOURCE_DIR) / "examples";
         TempDir dir;
         std::filesystem::copy_file(examples / (c.file + ".alg"), dir / (c.file + ".alg"));
         std::filesystem::copy_file(examples / "PAR.FUN", dir / "PAR.FUN");
@@ -445,14 +468,16 @@ TEST(EquationFile, ExamplesReadAndTheirAnswersZeroEveryResidual)
         RunSettings settings;
         EquationSet set;
         ParseState state;
-        ASSERT_TRUE(readEquationFile(base + ".alg", base, settings, set, reporter, input, results, state))
+        ASSERT_TRUE(
+            readEquationFile(base + ".alg", base, settings, set, reporter, input, results, state))
             << c.file << ": " << state.errorMessage;
         EXPECT_EQ(set.equationCount(), c.equations) << c.file;
         ASSERT_EQ(static_cast<std::size_t>(set.variables.count()), c.answer.size()) << c.file;
         std::vector<double> values{0.0};
         for (int k = 1; k <= set.variables.count(); ++k) {
             const auto it = c.answer.find(set.variables.names[static_cast<std::size_t>(k)]);
-            ASSERT_NE(it, c.answer.end()) << c.file << ": " << set.variables.names[static_cast<std::size_t>(k)];
+            ASSERT_NE(it, c.answer.end())
+                << c.file << ": " << set.variables.names[static_cast<std::size_t>(k)];
             values.push_back(it->second);
         }
         Evaluator evaluator(reporter);

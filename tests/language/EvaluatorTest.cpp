@@ -89,9 +89,15 @@ TEST(Evaluator, RealModeChains)
         // mathematical errors: residual BIG, first message kept
         {__LINE__, postfix({C(0), U('I')}), {}, BIG, "Inverse of Zero"},
         {__LINE__, postfix({C(0), U('I'), C(0), U('L'), B('+')}), {}, BIG, "Inverse of Zero"},
-        {__LINE__, postfix({C(0), U('L'), C(0), U('I'), B('+')}), {}, BIG,
+        {__LINE__,
+         postfix({C(0), U('L'), C(0), U('I'), B('+')}),
+         {},
+         BIG,
          "Log of Zero or Negative Number"},
-        {__LINE__, postfix({C(-8), C(1), C(3), B('/'), B('^')}), {}, BIG,
+        {__LINE__,
+         postfix({C(-8), C(1), C(3), B('/'), B('^')}),
+         {},
+         BIG,
          "Fractional Power of Negative Number"},
         {__LINE__, postfix({C(-4), U('Q')}), {}, BIG, "Square Root of Negative Number"},
         // two-argument codes without an evaluation rule give 0
@@ -282,7 +288,8 @@ TEST(Evaluator, ComplexFunctionsWithBranchCuts)
             if (y == 0.0 && x < 0)
                 theta = std::numbers::pi;
             const std::string at = " at (" + std::to_string(x) + "," + std::to_string(y) + ")";
-            expectNear(evalComplex(onZ({U('L')}), z), Complex(std::log(r), theta), 1e-14, "ln" + at);
+            expectNear(evalComplex(onZ({U('L')}), z), Complex(std::log(r), theta), 1e-14,
+                       "ln" + at);
             expectNear(evalComplex(onZ({U('Q')}), z), std::polar(std::sqrt(r), theta / 2), 1e-14,
                        "sqrt" + at);
             expectNear(evalComplex(onZ({U('I')}), z), std::polar(1.0 / r, -theta), 1e-14,
@@ -297,7 +304,8 @@ TEST(Evaluator, ComplexFunctionsWithBranchCuts)
             const Complex asinRef = -j * std::log(j * z + std::polar(std::sqrt(wr), wt / 2));
             if (!(y == 0.0 && std::fabs(x) > 1.0)) { // the cuts of arcsin lie on the real axis
                 expectNear(evalComplex(onZ({U('s')}), z), asinRef, 1e-13, "arcsin" + at);
-                expectNear(evalComplex(onZ({U('c')}), z), kPi * 0.5 - asinRef, 1e-12, "arccos" + at);
+                expectNear(evalComplex(onZ({U('c')}), z), kPi * 0.5 - asinRef, 1e-12,
+                           "arccos" + at);
             }
         }
     }
@@ -319,8 +327,8 @@ TEST(Evaluator, ComplexPowerOnAGrid)
                     if (zi == 0.0 && zr < 0)
                         theta = std::numbers::pi;
                     const Complex expected = std::exp(w * Complex(std::log(std::abs(z)), theta));
-                    Chain chain{X(1), Xj(2), B('+'), X(3), Xj(4), B('+'), B('^'),
-                                makeToken(kind::End, ' ', 0, 0)};
+                    Chain chain{X(1),  Xj(2),  B('+'), X(3),
+                                Xj(4), B('+'), B('^'), makeToken(kind::End, ' ', 0, 0)};
                     expectNear(evalComplex(chain, z, w), expected, 1e-13,
                                "(" + std::to_string(zr) + "," + std::to_string(zi) + ")^(" +
                                    std::to_string(wr) + "," + std::to_string(wi) + ")");
@@ -355,18 +363,23 @@ TEST(Evaluator, ComplexEdgeCases)
         {__LINE__, postfix({C(4), U('-'), U('Q')}), {0, 2}, 0},
         {__LINE__, postfix({C(-1), U('L')}), {0, std::numbers::pi}, 0},
         {__LINE__, postfix({C(0), U('L')}), {BIG, kPi}, 0},
-        {__LINE__, postfix({Form(form::Undefined, UNDEFINED), U('L')}), {std::log(UNDEFINED), 0}, 0},
+        {__LINE__,
+         postfix({Form(form::Undefined, UNDEFINED), U('L')}),
+         {std::log(UNDEFINED), 0},
+         0},
         // division under the real rules, with moduli
         {__LINE__, postfix({C(5), C(0), B('/')}), big, 0},
         {__LINE__, postfix({C(0), C(0), B('/')}), {UNDEFINED, 0}, 0},
         {__LINE__, postfix({C(0), C(5), B('/')}), {0, 0}, 0},
         {__LINE__, postfix({C(1), C(1e-30), B('/')}), {1e30, 0}, 1e-15},
-        {__LINE__, postfix({C(1), Form(form::Imaginary, 2), B('+'), C(3), Form(form::Imaginary, -4),
-                            B('+'), B('/')}),
+        {__LINE__,
+         postfix({C(1), Form(form::Imaginary, 2), B('+'), C(3), Form(form::Imaginary, -4), B('+'),
+                  B('/')}),
          Complex(1, 2) / Complex(3, -4), 1e-15},
         {__LINE__, postfix({C(0), U('I')}), big, 0},
         // results above BIG
-        {__LINE__, postfix({C(1e30), Form(form::Imaginary, 1e30), B('+'), C(1e30), B('*')}), big, 0},
+        {__LINE__, postfix({C(1e30), Form(form::Imaginary, 1e30), B('+'), C(1e30), B('*')}), big,
+         0},
         {__LINE__, postfix({C(1e40), Form(form::Imaginary, 1e40), B('+'), U('2')}), big, 0},
         {__LINE__, postfix({Form(form::Imaginary, 200), U('S')}), big, 0},
         {__LINE__, postfix({Form(form::Imaginary, -200), U('C')}), big, 0},
@@ -380,20 +393,28 @@ TEST(Evaluator, ComplexEdgeCases)
         {__LINE__, postfix({C(1), C(3), Form(form::Imaginary, 1), B('+'), B('>')}), {-2, -1}, 0},
         {__LINE__, postfix({C(3), C(3), Form(form::Imaginary, 1), B('+'), B('=')}), {1, 0}, 0},
         {__LINE__, postfix({C(3), C(3), B('=')}), {0, 0}, 0},
-        {__LINE__, postfix({C(1), Form(form::Imaginary, 5), B('+'), C(-1), B('A')}),
-         {3 * std::numbers::pi / 4, 0}, 1e-15},
+        {__LINE__,
+         postfix({C(1), Form(form::Imaginary, 5), B('+'), C(-1), B('A')}),
+         {3 * std::numbers::pi / 4, 0},
+         1e-15},
         {__LINE__, postfix({C(1), C(1), B(op::Gammp)}), {1 - std::exp(-1.0), 0}, 3e-7},
-        {__LINE__, postfix({Form(form::Imaginary, 5), C(1), Form(form::Imaginary, 2), B('+'), C(7),
-                            B('H'), B('F')}),
-         {7, 0}, 0},
-        {__LINE__, postfix({C(0.1), Form(form::Imaginary, -5), B('+'), C(1),
-                            Form(form::Imaginary, 2), B('+'), C(7), B('H'), B('F')}),
-         {1, 2}, 0},
+        {__LINE__,
+         postfix({Form(form::Imaginary, 5), C(1), Form(form::Imaginary, 2), B('+'), C(7), B('H'),
+                  B('F')}),
+         {7, 0},
+         0},
+        {__LINE__,
+         postfix({C(0.1), Form(form::Imaginary, -5), B('+'), C(1), Form(form::Imaginary, 2), B('+'),
+                  C(7), B('H'), B('F')}),
+         {1, 2},
+         0},
         // the unit step of the real part; special functions of the real part
         {__LINE__, postfix({C(-3), U('U')}), {0, 0}, 0},
         {__LINE__, postfix({C(3), Form(form::Imaginary, -1), B('+'), U('U')}), {1, 0}, 0},
-        {__LINE__, postfix({C(2.5), Form(form::Imaginary, 9), B('+'), U('J')}),
-         {std::cyl_bessel_j(0.0, 2.5), 0}, 1e-7},
+        {__LINE__,
+         postfix({C(2.5), Form(form::Imaginary, 9), B('+'), U('J')}),
+         {std::cyl_bessel_j(0.0, 2.5), 0},
+         1e-7},
         {__LINE__, postfix({C(2), C(3), B(op::Derivative)}), {0, 0}, 0},
         {__LINE__, postfix({C(2), U('Z')}), {0, 0}, 0},
     };

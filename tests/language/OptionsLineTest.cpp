@@ -24,7 +24,8 @@ TEST(OptionsLine, FullLineSetsEverySettingInOrder)
     s.deltaJ = 9;
     s.deltaT = 9;
     s.complexMode = true;
-    EXPECT_TRUE(applyOptionsLine("{Options: 10 -3 NEWTON SYMBOLIC 1 SEQUENTIAL 0.001 0.1 REAL}", s));
+    EXPECT_TRUE(
+        applyOptionsLine("{Options: 10 -3 NEWTON SYMBOLIC 1 SEQUENTIAL 0.001 0.1 REAL}", s));
     EXPECT_EQ(s.maxIterations, 10);
     EXPECT_EQ(s.toleranceExponent, -3);
     EXPECT_EQ(s.method, 0);
@@ -51,9 +52,9 @@ TEST(OptionsLine, WordsThatDoNotReadLeaveTheirSetting)
     const Case cases[] = {
         {"{Options: 20}", 20, -3, 0, 1.0, 0.1, false},
         {"{Options: x -5 ROBUST}", 10, -5, 1, 1.0, 0.1, false},
-        {"{Options: 20 -3 newton}", 20, -3, 0, 1.0, 0.1, false},      // keywords are upper case
-        {"{Options: 20 -3 NEWTONS}", 20, -3, 0, 1.0, 0.1, false},     // compared in full
-        {"{Options: 12x -4}", 10, -4, 0, 1.0, 0.1, false},            // integer must take the word
+        {"{Options: 20 -3 newton}", 20, -3, 0, 1.0, 0.1, false},  // keywords are upper case
+        {"{Options: 20 -3 NEWTONS}", 20, -3, 0, 1.0, 0.1, false}, // compared in full
+        {"{Options: 12x -4}", 10, -4, 0, 1.0, 0.1, false},        // integer must take the word
         {"{Options: 5 -2 HOMOTOPY SYMBOLIC 2,5}", 5, -2, 3, 1.0, 0.1, false}, // "," is no point
         {"{Options: 5 -2 DISHONEST SYMBOLIC 1e1 X 1 0.5 COMPLEX}", 5, -2, 2, 10.0, 0.5, true},
         {"{Options: 5 -2 DISHONEST SYMBOLIC 1. X 1 .5}", 5, -2, 2, 1.0, 0.5, false},
@@ -74,7 +75,8 @@ TEST(OptionsLine, WordsThatDoNotReadLeaveTheirSetting)
 
 TEST(OptionsLine, OtherFirstLinesAreNotOptionsLines)
 {
-    const char* lines[] = {"x = 1;", "{ Options: 20}", "{options: 20}", "{Options:20}", "", " {Options: 20}"};
+    const char* lines[] = {"x = 1;", "{ Options: 20}", "{options: 20}", "{Options:20}",
+                           "",       " {Options: 20}"};
     for (const char* line : lines) {
         RunSettings s;
         s.method = 3;
@@ -105,16 +107,29 @@ TEST(OptionsLine, UnknownWordsAreListedAndOutOfRangeNumbersRefused)
         {"{Options: 20}", {}, {}, 20, -3},
         {"{Options: x -5 NEWTN}", {"x", "NEWTN"}, {}, 10, -5},
         {"{Options: 5 -2 DISHONEST SYMBOLIC 1 X 1 0.5 REAL EXTRA}", {"X", "EXTRA"}, {}, 5, -2},
-        {"{Options: 10 400}", {}, {"Tolerance exponent 400 is outside -99..10 in the options line"}, 10, -3},
+        {"{Options: 10 400}",
+         {},
+         {"Tolerance exponent 400 is outside -99..10 in the options line"},
+         10,
+         -3},
         {"{Options: 10 -99}", {}, {}, 10, -99},
-        {"{Options: 10 -100}", {}, {"Tolerance exponent -100 is outside -99..10 in the options line"}, 10, -3},
-        {"{Options: 0 11}", {},
+        {"{Options: 10 -100}",
+         {},
+         {"Tolerance exponent -100 is outside -99..10 in the options line"},
+         10,
+         -3},
+        {"{Options: 0 11}",
+         {},
          {"Iteration limit 0 in the options line is below 1",
           "Tolerance exponent 11 is outside -99..10 in the options line"},
-         10, -3},
+         10,
+         -3},
         {"{Options: 10 -3 NEWTON SYMBOLIC 1 SEQUENTIAL -0.01}", {}, {}, 10, -3},
-        {"{Options: 10 -3 NEWTON SYMBOLIC 1 SEQUENTIAL 0}", {}, {"Delta J 0 in the options line is no increment"},
-         10, -3},
+        {"{Options: 10 -3 NEWTON SYMBOLIC 1 SEQUENTIAL 0}",
+         {},
+         {"Delta J 0 in the options line is no increment"},
+         10,
+         -3},
     };
     for (const Case& c : cases) {
         RunSettings s;

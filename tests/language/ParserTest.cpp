@@ -121,7 +121,8 @@ TEST(Parser, LayoutOfEachConstruct)
         {__LINE__, "ERF(x) + GAMMLN(x) + BESSJ0(x) + BESSY1(x)", "x UP x UG B+ x UJ B+ x Uy B+"},
         {__LINE__, "MAG(z) + ANGLE(z) + REAL(z) + IMAG(z) + CONJG(z)",
          "z Um z Ua B+ z Ur B+ z Ui B+ z Uj B+"},
-        {__LINE__, "INV(x) + SQUARE(x) + ABS(x) + LN(x) + EXP(x)", "x UI x U2 B+ x UB B+ x UL B+ x UE B+"},
+        {__LINE__, "INV(x) + SQUARE(x) + ABS(x) + LN(x) + EXP(x)",
+         "x UI x U2 B+ x UB B+ x UL B+ x UE B+"},
         {__LINE__, "ARCSIN(x) + ARCCOS(x) + ARCTAN(x) + COS(x) + TAN(x)",
          "x Us x Uc B+ x Ut B+ x UC B+ x UT B+"},
         // signs, powers, products
@@ -148,8 +149,14 @@ TEST(Parser, LayoutOfEachConstruct)
         {__LINE__, "90\xB0", "1.5707963267950003"},
         {__LINE__, "2\xF0", "6.28318530718"},
         {__LINE__, "\xDF", "1~j"},
-        {__LINE__, "\xDF" "5", "5~j"},
-        {__LINE__, "3 + \xDF" "2.5", "3 2.5~j B+"},
+        {__LINE__,
+         "\xDF"
+         "5",
+         "5~j"},
+        {__LINE__,
+         "3 + \xDF"
+         "2.5",
+         "3 2.5~j B+"},
         {__LINE__, "\xDF * x", "1~j x B*"},
         {__LINE__, "\xDF@x", "1~j x B@"},
         // polar form: r (cos t + sin t j)
@@ -264,8 +271,8 @@ TEST(Parser, NumberEndsAtSecondDot)
 
 TEST(Parser, DeepNestingIsRefusedNotOverflowed)
 {
-    for (const std::string& opener : {std::string("("), std::string("-"), std::string("SIN "),
-                                      std::string("\xB0")}) {
+    for (const std::string& opener :
+         {std::string("("), std::string("-"), std::string("SIN "), std::string("\xB0")}) {
         std::string text;
         for (int i = 0; i < 100000; ++i)
             text += opener;
@@ -301,7 +308,8 @@ TEST(Parser, FunctionFileWithTwoParameters)
     TempDir dir;
     writeFile(dir / "HYP.fun", "HYP 2\n{hypotenuse} SQRT(%1^2 + %2^2)\n");
     const Options options{false, {}, dir.path().string()};
-    for (const std::string& text : {std::string("c = HYP(a, b + 1);"), std::string("c = HYP a, b + 1;")}) {
+    for (const std::string& text :
+         {std::string("c = HYP(a, b + 1);"), std::string("c = HYP a, b + 1;")}) {
         const Parsed p = parse(text, options);
         EXPECT_EQ(p.code, "c a 2 B^ b 1 B+ 2 B^ B+ UQ B-") << text;
         EXPECT_EQ(p.lookahead, ';') << text;

@@ -43,14 +43,14 @@ TEST(RealArithmetic, BinaryOperationsWithSpecialValues)
     const BinaryCase cases[] = {
         {__LINE__, '+', 2, 3, 5, kExact},
         {__LINE__, '+', 1e60, 1, BIG, kExact},
-        {__LINE__, '+', -1e60, 1, BIG, kExact}, // BIG whatever the sign
+        {__LINE__, '+', -1e60, 1, BIG, kExact},       // BIG whatever the sign
         {__LINE__, '+', BIG, UNDEFINED, BIG, kExact}, // BIG is tested before UNDEFINED
         {__LINE__, '+', UNDEFINED, 5, UNDEFINED, kExact},
         {__LINE__, '-', 5, UNDEFINED, UNDEFINED, kExact},
         {__LINE__, '-', 3, 10, -7, kExact},
         {__LINE__, '*', BIG, 0, BIG, kExact},
-        {__LINE__, '*', 1e30, 1e30, BIG, kExact},  // above BIG: clamped
-        {__LINE__, '*', -1e30, 1e30, BIG, kExact}, // clamped whatever the sign
+        {__LINE__, '*', 1e30, 1e30, BIG, kExact},    // above BIG: clamped
+        {__LINE__, '*', -1e30, 1e30, BIG, kExact},   // clamped whatever the sign
         {__LINE__, '*', 1e-30, 1e-30, 1e-60, 1e-15}, // no TINY rule for products
         {__LINE__, '/', 0, 0, UNDEFINED, kExact},
         {__LINE__, '/', 5, 0, BIG, kExact},
@@ -99,18 +99,18 @@ TEST(RealArithmetic, PowerRule)
         {__LINE__, '^', 7, UNDEFINED, 1, kExact},
         {__LINE__, '^', 4, -1, 0.25, kExact},
         {__LINE__, '^', -3, 1, -3, kExact},
-        {__LINE__, '^', -2, 2, 4, kExact},                // a * a, exact
-        {__LINE__, '^', -2, 2 + 5e-9, 4, kExact},         // within 1e-8 of 2
-        {__LINE__, '^', -2, 3, -8, 1e-14},               // -exp(3 ln 2)
+        {__LINE__, '^', -2, 2, 4, kExact},        // a * a, exact
+        {__LINE__, '^', -2, 2 + 5e-9, 4, kExact}, // within 1e-8 of 2
+        {__LINE__, '^', -2, 3, -8, 1e-14},        // -exp(3 ln 2)
         {__LINE__, '^', -2, 2.9999999999, -8, 1e-14},
-        {__LINE__, '^', -2, 4, 16, 1e-14},                // exp(4 ln 2)
+        {__LINE__, '^', -2, 4, 16, 1e-14}, // exp(4 ln 2)
         {__LINE__, '^', -2, -3, -0.125, 1e-14},
         {__LINE__, '^', -2, -2, 0.25, 1e-14},
         {__LINE__, '^', 3, -2.5, std::pow(3.0, -2.5), 1e-14},
         {__LINE__, '^', 2, 0.5, std::numbers::sqrt2, 1e-15},
         {__LINE__, '^', 0.5, 100.25, std::pow(0.5, 100.25), 1e-13},
-        {__LINE__, '^', BIG, 2, BIG, kExact}, // a * a, clamped
-        {__LINE__, '^', -1, 32767, -1, kExact},  // the largest whole exponent
+        {__LINE__, '^', BIG, 2, BIG, kExact},   // a * a, clamped
+        {__LINE__, '^', -1, 32767, -1, kExact}, // the largest whole exponent
         {__LINE__, '^', 1.0001, -32767, std::pow(1.0001, -32767.0), 1e-11},
         {__LINE__, '^', -2, -1, -0.5, kExact},
         {__LINE__, '^', 1e-60, -1, BIG, kExact}, // -1: the division rules (a is tiny: first rule)
@@ -139,7 +139,8 @@ TEST(RealArithmetic, FractionalPowersOfNegativeBasesAreErrors)
         EvalError error;
         checkValue(realBinary(c.code, c.a, c.b, reporter, error), c.expected, c.tolerance, c.line);
         EXPECT_TRUE(error.mark()) << "case at line " << c.line;
-        EXPECT_EQ(error.message(), "Fractional Power of Negative Number") << "case at line " << c.line;
+        EXPECT_EQ(error.message(), "Fractional Power of Negative Number")
+            << "case at line " << c.line;
     }
 }
 
@@ -151,8 +152,8 @@ TEST(RealArithmetic, PowerOverflowGoesThroughTheGuardedExponential)
         double expected;
     };
     // An odd power of a negative base keeps its sign: -BIG does not exceed BIG.
-    const Case cases[] = {{10, 60, BIG}, {-10, 61, -BIG}, {-10, 62, BIG}, {2, 1000.5, BIG},
-                          {1e-10, -6, BIG}, {2, 32768, BIG}};
+    const Case cases[] = {{10, 60, BIG},    {-10, 61, -BIG},  {-10, 62, BIG},
+                          {2, 1000.5, BIG}, {1e-10, -6, BIG}, {2, 32768, BIG}};
     for (const Case& c : cases) {
         TranscriptHost host;
         Reporter reporter;

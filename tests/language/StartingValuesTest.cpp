@@ -114,22 +114,24 @@ TEST(StartingValues, ReportsEachValueAsItsOwnPiece)
     // x 0xBB 2*3 fixes x at 6; y keeps its random start.
     EquationSet set = makeSet({statement(var(x), kStart, num(2) * num(3))});
     Playback random{{0, 32767}};
-    EXPECT_EQ(setStartingValues(set, -1.0, 3.0, [&] { return random(); }, evaluator, reporter), 1);
+    EXPECT_EQ(setStartingValues(
+                  set, -1.0, 3.0, [&] { return random(); }, evaluator, reporter),
+              1);
     const std::vector<std::string> expected = {
-        "Initial Values:\n", " -1.000000", "  3.000000", "\n",
-        "Variables after initialization:\n", "  6.000000", "  3.000000", "\n"};
+        "Initial Values:\n", " -1.000000", "  3.000000", "\n", "Variables after initialization:\n",
+        "  6.000000",        "  3.000000", "\n"};
     EXPECT_EQ(host.pieces, expected);
 }
 
 struct Case {
     const char* name;
     std::vector<Equation> equations;
-    int random;              // generator value for both variables
-    double x;                // expected value of x afterwards
-    double xLower, xUpper;   // expected range of x
-    int statements;          // starting-value statements counted
-    int remaining;           // equations left
-    bool prematureReport;    // "Equation ended prematurely, syntax error " sent
+    int random;            // generator value for both variables
+    double x;              // expected value of x afterwards
+    double xLower, xUpper; // expected range of x
+    int statements;        // starting-value statements counted
+    int remaining;         // equations left
+    bool prematureReport;  // "Equation ended prematurely, syntax error " sent
 };
 
 /// BIG and UNDEFINED exactly (UNDEFINED is within any tolerance of 0), others closely.
@@ -155,26 +157,65 @@ TEST(StartingValues, StatementsAndOneVariableEquations)
     const Case cases[] = {
         {"start 2*3", {statement(var(x), kStart, num(2) * num(3))}, 16384, 6, 6, 6, 1, 0, false},
         {"x = 5 stays", {statement(var(x), '=', num(5))}, 16384, 5, 0, 2, 0, 1, false},
-        {"x*2 = 5 is one step", {statement(var(x) * num(2), '=', num(5))}, 16384, 5 - x0, 0, 2,
-         0, 1, false},
-        {"2*x = 5 untouched", {statement(num(2) * var(x), '=', num(5))}, 16384, x0, 0, 2, 0, 1,
+        {"x*2 = 5 is one step",
+         {statement(var(x) * num(2), '=', num(5))},
+         16384,
+         5 - x0,
+         0,
+         2,
+         0,
+         1,
+         false},
+        {"2*x = 5 untouched",
+         {statement(num(2) * var(x), '=', num(5))},
+         16384,
+         x0,
+         0,
+         2,
+         0,
+         1,
          false},
         {"x = y untouched", {statement(var(x), '=', var(y))}, 16384, x0, 0, 2, 0, 1, false},
         {"inequality in x", {statement(var(x), '<', num(1.5))}, 16384, 1.5, 0, 2, 0, 1, false},
-        {"failed start gives 0", {statement(var(x), kStart, un('I', num(0)))}, 16384, 0, 0, 0,
-         1, 0, false},
-        {"two values left gives 0", {twoValuesLeft}, 16384, 0, 0, 0, 1, 0, true},
-        {"failed equation gives 0.5", {statement(var(x), '=', un('L', num(0)))}, 16384, 0.5, 0,
-         2, 0, 1, false},
-        {"BIG start", {statement(var(x), kStart, num(1e60))}, 16384, BIG, BIG, BIG, 1, 0, false},
-        {"UNDEFINED start", {undefinedStart}, 16384, UNDEFINED, UNDEFINED, UNDEFINED, 1, 0,
+        {"failed start gives 0",
+         {statement(var(x), kStart, un('I', num(0)))},
+         16384,
+         0,
+         0,
+         0,
+         1,
+         0,
          false},
+        {"two values left gives 0", {twoValuesLeft}, 16384, 0, 0, 0, 1, 0, true},
+        {"failed equation gives 0.5",
+         {statement(var(x), '=', un('L', num(0)))},
+         16384,
+         0.5,
+         0,
+         2,
+         0,
+         1,
+         false},
+        {"BIG start", {statement(var(x), kStart, num(1e60))}, 16384, BIG, BIG, BIG, 1, 0, false},
+        {"UNDEFINED start", {undefinedStart}, 16384, UNDEFINED, UNDEFINED, UNDEFINED, 1, 0, false},
         {"later statement wins",
-         {statement(var(x), '=', num(5)), statement(var(x), kStart, num(3))}, 16384, 3, 3, 3, 1,
-         1, false},
+         {statement(var(x), '=', num(5)), statement(var(x), kStart, num(3))},
+         16384,
+         3,
+         3,
+         3,
+         1,
+         1,
+         false},
         {"start from y's start",
-         {statement(var(y), kStart, num(4)), statement(var(x), kStart, var(y) + num(1))}, 16384,
-         5, 5, 5, 2, 0, false},
+         {statement(var(y), kStart, num(4)), statement(var(x), kStart, var(y) + num(1))},
+         16384,
+         5,
+         5,
+         5,
+         2,
+         0,
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -203,10 +244,12 @@ TEST(StartingValues, ClosingTheGapsKeepsOrderAndRelations)
     const Equation first = statement(var(x) + var(y), '=', num(1));
     const Equation second = statement(var(x), '<', var(y));
     const Equation third = statement(var(y) * var(x), '>', num(2));
-    EquationSet set = makeSet({statement(var(y), kStart, num(1)), first,
-                               statement(var(x), kStart, num(2)), second, third,
-                               statement(var(y), kStart, num(3))});
-    EXPECT_EQ(setStartingValues(set, 0.0, 1.0, [] { return 0; }, evaluator, reporter), 3);
+    EquationSet set =
+        makeSet({statement(var(y), kStart, num(1)), first, statement(var(x), kStart, num(2)),
+                 second, third, statement(var(y), kStart, num(3))});
+    EXPECT_EQ(setStartingValues(
+                  set, 0.0, 1.0, [] { return 0; }, evaluator, reporter),
+              3);
     ASSERT_EQ(set.equationCount(), 3);
     EXPECT_EQ(set.equation(1).code, first.code);
     EXPECT_EQ(set.equation(1).relation, '=');
@@ -227,7 +270,9 @@ TEST(StartingValues, ReadStatements)
     TranscriptHost host;
     Reporter reporter;
     Evaluator evaluator(reporter);
-    EXPECT_EQ(setStartingValues(set, 0.1, 1.0, [] { return 0; }, evaluator, reporter), 1);
+    EXPECT_EQ(setStartingValues(
+                  set, 0.1, 1.0, [] { return 0; }, evaluator, reporter),
+              1);
     const std::uint32_t vx = variableNamed(set, "x"), vy = variableNamed(set, "y"),
                         vz = variableNamed(set, "z");
     EXPECT_NEAR(set.variables.values[vx], 6, 1e-12);

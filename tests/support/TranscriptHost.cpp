@@ -59,9 +59,13 @@ TranscriptHost::~TranscriptHost()
     g_host = nullptr;
 }
 
-HWND TranscriptHost::window() { return reinterpret_cast<HWND>(&g_window); }
+HWND TranscriptHost::window()
+{
+    return reinterpret_cast<HWND>(&g_window);
+}
 
-bool TranscriptHost::run(const std::string& path, const std::string& mode, const SolverOptions& options)
+bool TranscriptHost::run(const std::string& path, const std::string& mode,
+                         const SolverOptions& options)
 {
     std::unique_ptr<CVarnelInterface> solver(getSolver(onOutput, window(), kRequestMessage));
     if (!solver)

@@ -171,7 +171,8 @@ TEST_F(DifferentiatorTest, FunctionsWithoutARuleAreRefusedByName)
         {"LIM", bin('l', x, one), notImplemented(" Binary Function ", "LIM")},
         {"ARG", bin('g', x, one), notImplemented(" Binary Function ", "ARG")},
         {"polar product", bin('@', x, one), notImplemented(" Binary Function ", "?")},
-        {"illegal kind", Expr{{makeToken('Q', 'z', 0, 0.0)}},
+        {"illegal kind",
+         Expr{{makeToken('Q', 'z', 0, 0.0)}},
          {"\n", "Illegal Code \"", "Q", "z", "\" in Function during Derivative", "\n", "\n",
           "Error ..."}},
     };
@@ -205,8 +206,8 @@ TEST_F(DifferentiatorTest, AChainEndingTooEarlyIsAnIllegalCode)
     EXPECT_EQ(differentiator.step(prefix, 0, 1, out), 2u);
     EXPECT_TRUE(differentiator.failed());
     const std::vector<std::string> expected = {
-        "\n", "Illegal Code \"", ";", " ", "\" in Function during Derivative", "\n", "\n",
-        "Error ..."};
+        "\n", "Illegal Code \"", ";", " ", "\" in Function during Derivative", "\n",
+        "\n", "Error ..."};
     EXPECT_EQ(host.pieces, expected);
     // The output is still one complete expression.
     EXPECT_EQ(operandEnd(out, 0), out.size());
@@ -234,19 +235,16 @@ TEST_F(DifferentiatorTest, NestingUpToTheBoundIsDifferentiated)
 {
     // kMaxDepth levels of tokens: the operations and the variable at the bottom.
     Chain derivative;
-    EXPECT_TRUE(differentiator.differentiate(stored(nested(Differentiator::kMaxDepth - 1)), 1,
-                                             derivative));
+    EXPECT_TRUE(
+        differentiator.differentiate(stored(nested(Differentiator::kMaxDepth - 1)), 1, derivative));
     EXPECT_TRUE(host.pieces.empty());
 }
 
 TEST_F(DifferentiatorTest, DeeperNestingIsRefusedOnce)
 {
-    const std::vector<std::string> expected = {"\n",
-                                               "Expression Nested Too Deeply for Derivative",
-                                               "\n",
-                                               "Use Incremental Method",
-                                               "\n",
-                                               "Error ..."};
+    const std::vector<std::string> expected = {"\n", "Expression Nested Too Deeply for Derivative",
+                                               "\n", "Use Incremental Method",
+                                               "\n", "Error ..."};
     for (int levels : {Differentiator::kMaxDepth, 100000}) {
         SCOPED_TRACE(levels);
         host.pieces.clear();
@@ -258,7 +256,6 @@ TEST_F(DifferentiatorTest, DeeperNestingIsRefusedOnce)
         EXPECT_TRUE(reporter.runError);
     }
 }
-
 
 // ---- The folded derivative in stored form ----------------------------------------------------
 
@@ -311,7 +308,7 @@ struct ValueCase {
     const char* name;
     Expr input;
     std::vector<std::pair<double, double>> points; // (x, y) inside the domain
-    double tolerance = 1e-9; // relative to max(1, |reference|)
+    double tolerance = 1e-9;                       // relative to max(1, |reference|)
 };
 
 std::string scientific(double v)
@@ -376,8 +373,8 @@ TEST_F(DifferentiatorTest, EveryRuleAgreesWithCentralDifferences)
     for (const ValueCase& c : cases) {
         for (std::uint32_t variable : {1u, 2u}) {
             for (const auto& [px, py] : c.points) {
-                SCOPED_TRACE(::testing::Message() << c.name << " d/dx" << variable << " at ("
-                                                  << px << ", " << py << ")");
+                SCOPED_TRACE(::testing::Message() << c.name << " d/dx" << variable << " at (" << px
+                                                  << ", " << py << ")");
                 Chain derivative;
                 ASSERT_TRUE(differentiator.differentiate(stored(c.input), variable, derivative));
                 const double value = valueAt(derivative, px, py);
@@ -456,8 +453,8 @@ TEST_F(DifferentiatorTest, GammlnDerivativeMatchesDigamma)
     Chain derivative;
     ASSERT_TRUE(differentiator.differentiate(stored(un('G', var(1))), 1, derivative));
     double worst = 0;
-    for (double t : {0.01, 0.05, 0.2, 0.5, 1.0, 1.4616, 2.0, 3.7, 10.0, 55.0, 300.0, 1e3, 1e4,
-                     1e5}) {
+    for (double t :
+         {0.01, 0.05, 0.2, 0.5, 1.0, 1.4616, 2.0, 3.7, 10.0, 55.0, 300.0, 1e3, 1e4, 1e5}) {
         const double error = scaledError(valueAt(derivative, t, 0), digamma(t));
         worst = std::max(worst, error);
         EXPECT_LT(error, 1e-6) << "at " << t;
@@ -468,8 +465,8 @@ TEST_F(DifferentiatorTest, GammlnDerivativeMatchesDigamma)
 TEST_F(DifferentiatorTest, GammpDerivativeInTheShapeMatchesAnAccurateReference)
 {
     Chain derivative;
-    ASSERT_TRUE(differentiator.differentiate(stored(bin(op::Gammp, var(1), var(2))), 1,
-                                             derivative));
+    ASSERT_TRUE(
+        differentiator.differentiate(stored(bin(op::Gammp, var(1), var(2))), 1, derivative));
     for (double a : {0.3, 0.5, 1.0, 1.7, 2.5, 4.0, 7.0, 12.0, 25.0}) {
         for (double t : {0.2, 0.8, 1.5, 3.0, 6.0, 10.0, 20.0}) {
             const double reference =
@@ -526,34 +523,59 @@ public:
         const auto sin = [&](const Expr& e) { return f('S', e); };
         const auto plusOne = [&](const Expr& e) { return f('2', e) + num(1); };
         switch (pick(22)) {
-        case 0: return sin(a);
-        case 1: return f('C', a);
-        case 2: return f('t', a);
-        case 3: return f('T', sin(a));
-        case 4: return f('s', sin(a) * num(0.9));
-        case 5: return f('c', f('C', a) * num(0.9));
-        case 6: return f('E', sin(a));
-        case 7: return f('L', plusOne(a));
-        case 8: return f('I', plusOne(a));
-        case 9: return f('2', f('t', a));
-        case 10: return f('Q', plusOne(a));
-        case 11: return f('B', sin(a) - num(1.5)) - f('B', sin(a) + num(1.5));
-        case 12: return -a;
-        case 13: return f('J', sin(a) * num(3)) + f('1', sin(a) * num(3));
-        case 14: return f('Y', sin(a) + num(2)) - f('y', sin(a) + num(2));
-        default: break;
+        case 0:
+            return sin(a);
+        case 1:
+            return f('C', a);
+        case 2:
+            return f('t', a);
+        case 3:
+            return f('T', sin(a));
+        case 4:
+            return f('s', sin(a) * num(0.9));
+        case 5:
+            return f('c', f('C', a) * num(0.9));
+        case 6:
+            return f('E', sin(a));
+        case 7:
+            return f('L', plusOne(a));
+        case 8:
+            return f('I', plusOne(a));
+        case 9:
+            return f('2', f('t', a));
+        case 10:
+            return f('Q', plusOne(a));
+        case 11:
+            return f('B', sin(a) - num(1.5)) - f('B', sin(a) + num(1.5));
+        case 12:
+            return -a;
+        case 13:
+            return f('J', sin(a) * num(3)) + f('1', sin(a) * num(3));
+        case 14:
+            return f('Y', sin(a) + num(2)) - f('y', sin(a) + num(2));
+        default:
+            break;
         }
         const Expr b = make(depth - 1);
         switch (pick(9)) {
-        case 0: return a + b;
-        case 1: return a - b;
-        case 2: return a * b;
-        case 3: return a / plusOne(b);
-        case 4: return plusOne(a) ^ sin(b);
-        case 5: return bin('A', a, plusOne(b));
-        case 6: return bin('<', a, b);
-        case 7: return bin('>', a, b);
-        default: return ifThenElse(plusOne(a), a, b);
+        case 0:
+            return a + b;
+        case 1:
+            return a - b;
+        case 2:
+            return a * b;
+        case 3:
+            return a / plusOne(b);
+        case 4:
+            return plusOne(a) ^ sin(b);
+        case 5:
+            return bin('A', a, plusOne(b));
+        case 6:
+            return bin('<', a, b);
+        case 7:
+            return bin('>', a, b);
+        default:
+            return ifThenElse(plusOne(a), a, b);
         }
     }
 
@@ -609,10 +631,10 @@ TEST_F(DifferentiatorTest, AnOversizedDerivativeIsRefusedNotBuilt)
     Chain derivative;
     EXPECT_FALSE(differentiator.differentiate(product, 1, derivative));
     EXPECT_TRUE(reporter.runError);
-    EXPECT_NE(std::find(host.pieces.begin(), host.pieces.end(), "Derivative Too Large"), host.pieces.end());
+    EXPECT_NE(std::find(host.pieces.begin(), host.pieces.end(), "Derivative Too Large"),
+              host.pieces.end());
     EXPECT_LT(derivative.size(), 16u);
 }
-
 
 } // namespace
 } // namespace varnel

@@ -236,8 +236,7 @@ TEST(Discretization, EveryMessageLeavesTheSetUnchanged)
         EXPECT_EQ(host.beeps, static_cast<int>(c.messages.size()));
         std::string expected;
         for (std::string_view text : c.messages)
-            expected += (expected.empty() ? "" : "\n") + std::string(text) +
-                        "\n<BEEP>\nError ...";
+            expected += (expected.empty() ? "" : "\n") + std::string(text) + "\n<BEEP>\nError ...";
         EXPECT_EQ(host.log, expected);
         ASSERT_EQ(set.equationCount(), before.equationCount());
         for (int i = 1; i <= set.equationCount(); ++i)

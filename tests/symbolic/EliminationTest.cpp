@@ -121,9 +121,9 @@ std::vector<double> randomPoint(std::mt19937& rng, double lo, double hi, int var
 
 struct PeelCase {
     const char* name;
-    Expr left;                                 // left side in x and z; the right side is w
+    Expr left;                                   // left side in x and z; the right side is w
     std::function<double(double z, double w)> x; // closed form of the solution
-    double lo, hi;                             // range of z and w
+    double lo, hi;                               // range of z and w
 };
 
 TEST(Elimination, PeelingSolvesEveryInvertibleForm)
@@ -140,10 +140,10 @@ TEST(Elimination, PeelingSolvesEveryInvertibleForm)
         {"z / x", Z / X, [](double zz, double ww) { return zz / ww; }, 0.5, 2},
         {"x ^ z", X ^ Z, [](double zz, double ww) { return std::pow(ww, 1 / zz); }, 0.5, 2},
         {"z ^ x", Z ^ X, [](double zz, double ww) { return std::log(ww) / std::log(zz); }, 1.2, 3},
-        {"SIN", un('S', X) * (Z + Z),
-         [](double zz, double ww) { return std::asin(ww / (2 * zz)); }, 2, 3},
-        {"COS", un('C', X) * (Z + Z),
-         [](double zz, double ww) { return std::acos(ww / (2 * zz)); }, 2, 3},
+        {"SIN", un('S', X) * (Z + Z), [](double zz, double ww) { return std::asin(ww / (2 * zz)); },
+         2, 3},
+        {"COS", un('C', X) * (Z + Z), [](double zz, double ww) { return std::acos(ww / (2 * zz)); },
+         2, 3},
         {"TAN", un('T', X), [](double, double ww) { return std::atan(ww); }, -2, 2},
         {"ARCSIN", un('s', X), [](double, double ww) { return std::sin(ww); }, -1.5, 1.5},
         {"ARCCOS", un('c', X), [](double, double ww) { return std::cos(ww); }, 0.1, 3},
@@ -182,8 +182,8 @@ TEST(Elimination, ZeroRightSideAddsNoTerms)
     // SQUARE(y) = x gives SQRT(x) itself, the positive root; z - 3 = 0 gives 3.
     TranscriptHost host;
     Reporter reporter;
-    EquationSet set = makeSet({statement(un('2', var(y)), '=', var(x), y),
-                               statement(var(z) - num(3), '=', num(0), z)});
+    EquationSet set = makeSet(
+        {statement(un('2', var(y)), '=', var(x), y), statement(var(z) - num(3), '=', num(0), z)});
     Elimination elimination(set, reporter);
     ASSERT_TRUE(elimination.run(false));
     EXPECT_EQ(set.equation(1).code, stored(var(y) - un('Q', var(x))));
@@ -253,9 +253,9 @@ TEST(Elimination, LaterStepsSubstituteIntoEarlierSolutions)
 TEST(Elimination, ImaginaryAndPhasorFormsKeepTheirMeaning)
 {
     // y 0x85 x + 1 into y*j (imaginary form) and y@ (phasor form), in complex arithmetic.
-    EquationSet set = makeSet({statement(var(y), kElim, var(x) + num(1)),
-                               statement(var(y, form::Imaginary) + var(y, form::Phasor), '=',
-                                         var(z))});
+    EquationSet set =
+        makeSet({statement(var(y), kElim, var(x) + num(1)),
+                 statement(var(y, form::Imaginary) + var(y, form::Phasor), '=', var(z))});
     const EquationSet original = set;
     TranscriptHost host;
     Reporter reporter;
@@ -288,9 +288,7 @@ TEST(Elimination, LinearEquationsAreSolvedThroughTheDerivative)
         {"x*z - w = x", X * Z - W, X, [](const auto& p) { return p[w] / (p[z] - 1); }},
         {"SIN(z)*x + EXP(w)/2 = 3*x - x/z", un('S', Z) * X + un('E', W) / num(2),
          num(3) * X - X / Z,
-         [](const auto& p) {
-             return -std::exp(p[w]) / 2 / (std::sin(p[z]) - 3 + 1 / p[z]);
-         }},
+         [](const auto& p) { return -std::exp(p[w]) / 2 / (std::sin(p[z]) - 3 + 1 / p[z]); }},
     };
     std::mt19937 rng(5);
     for (const Case& c : cases) {
@@ -332,9 +330,11 @@ TEST(Elimination, FailuresReportTheirMessageAndLeaveEquationsAlone)
         {"ATAN2(y, 1) = x", statement(bin('A', var(y), num(1)), '=', var(x), y), cannot},
         {"5 = x, y marked", statement(num(5), '=', var(x), y), cannot},
         {"y@ = x", statement(var(y, form::Phasor), '=', var(x), y), cannot},
-        {"5 0x85 3", statement(num(5), kElim, num(3)),
+        {"5 0x85 3",
+         statement(num(5), kElim, num(3)),
          {"\n", "Variable to eliminate not found", "\n", "Error ..."}},
-        {"illegal token", illegal,
+        {"illegal token",
+         illegal,
          {"Illegal internal code \"", "Z", "q", "\" found", "\n", "Error ..."}},
     };
     for (const Case& c : cases) {
@@ -381,13 +381,13 @@ TEST(Elimination, ChoosingVariables)
     Equation prefixed = statement(var(w), '=', num(2));
     prefixed.code[1].index = x; // a constant made under a 0xB0 prefix
     const std::vector<Equation> equations = {
-        statement(var(x), '=', num(3)),                        // definition of x
-        statement(var(y), '=', var(x) + num(1)),               // two variables: not one
-        statement(num(2) * var(z), '=', num(4)),               // does not begin with z
-        prefixed,                                              // prefix constant: not one
-        statement(var(z) + var(y), kElim, var(w)),             // leftmost variable: z
-        statement(var(w) * var(x), '=', var(y), x),            // marked x stays x
-        statement(var(y) + var(w), kElim, var(x), w),          // the mark wins over y
+        statement(var(x), '=', num(3)),               // definition of x
+        statement(var(y), '=', var(x) + num(1)),      // two variables: not one
+        statement(num(2) * var(z), '=', num(4)),      // does not begin with z
+        prefixed,                                     // prefix constant: not one
+        statement(var(z) + var(y), kElim, var(w)),    // leftmost variable: z
+        statement(var(w) * var(x), '=', var(y), x),   // marked x stays x
+        statement(var(y) + var(w), kElim, var(x), w), // the mark wins over y
     };
     struct Case {
         bool definitions;
@@ -407,9 +407,9 @@ TEST(Elimination, ChoosingVariables)
 
 TEST(Elimination, DefinitionsModeMarksTheChosenEquations)
 {
-    EquationSet set = makeSet({statement(var(x), '=', num(3)),
-                               statement(var(y), '=', var(x) + num(1)),
-                               statement(var(w) * var(y), '=', var(z), z)});
+    EquationSet set =
+        makeSet({statement(var(x), '=', num(3)), statement(var(y), '=', var(x) + num(1)),
+                 statement(var(w) * var(y), '=', var(z), z)});
     TranscriptHost host;
     Reporter reporter;
     Elimination elimination(set, reporter);

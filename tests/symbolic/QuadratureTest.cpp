@@ -136,8 +136,7 @@ TEST(Quadrature, MalformedIntegralsLeaveTheSetUnchanged)
         EXPECT_TRUE(reporter.runError);
         std::string expected;
         for (std::string_view text : c.messages)
-            expected += (expected.empty() ? "" : "\n") + std::string(text) +
-                        "\n<BEEP>\nError ...";
+            expected += (expected.empty() ? "" : "\n") + std::string(text) + "\n<BEEP>\nError ...";
         EXPECT_EQ(host.log, expected);
         EXPECT_EQ(host.beeps, static_cast<int>(c.messages.size()));
         EXPECT_EQ(set.equation(1).code, before.equation(1).code);

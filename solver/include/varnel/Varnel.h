@@ -27,23 +27,23 @@ struct HostString {
 
 /// Solution settings handed from host to library; setOptions copies what it needs.
 struct SolverOptions {
-    std::int32_t hostWord = 0;              // the host's own word, not read
-    std::int32_t method = 0;                // 0 NEWTON, 1 ROBUST, 2 DISHONEST, 3 HOMOTOPY
-    std::int32_t jacobianMethod = 0;        // 0 SYMBOLIC, 1 INCREMENTAL
+    std::int32_t hostWord = 0;       // the host's own word, not read
+    std::int32_t method = 0;         // 0 NEWTON, 1 ROBUST, 2 DISHONEST, 3 HOMOTOPY
+    std::int32_t jacobianMethod = 0; // 0 SYMBOLIC, 1 INCREMENTAL
     std::int32_t maxIterations = 10;
     std::int32_t repetitions = 50;
-    std::int32_t toleranceExponent = -3;    // tolerance = 10^toleranceExponent
+    std::int32_t toleranceExponent = -3; // tolerance = 10^toleranceExponent
     std::int32_t autoSimplify = 1;
     std::int32_t autoHomotopy = 0;
     std::int32_t solveInGroups = 1;
-    std::int32_t alignmentGap = 0;          // never read
+    std::int32_t alignmentGap = 0; // never read
     double deltaJ = 0.001;
     double deltaT = 0.1;
     double guessMin = 0.1;
     double guessMax = 1.0;
-    std::int32_t differentialMethod = 0;    // host only: "DDIB" when non-zero, else "DDIT"
-    std::int32_t resultsFound = 0;          // host's own word, not read
-    HostString listFile;                    // attached list file, empty when none
+    std::int32_t differentialMethod = 0; // host only: "DDIB" when non-zero, else "DDIT"
+    std::int32_t resultsFound = 0;       // host's own word, not read
+    HostString listFile;                 // attached list file, empty when none
     std::int32_t listFileCount = 0;
     std::uint8_t showIterations = 0;
     std::uint8_t showDerivatives = 0;
@@ -51,7 +51,12 @@ struct SolverOptions {
 };
 
 /// Codes of SolverOptions::method.
-enum SolverMethod : std::int32_t { METHOD_NEWTON = 0, METHOD_ROBUST = 1, METHOD_DISHONEST = 2, METHOD_HOMOTOPY = 3 };
+enum SolverMethod : std::int32_t {
+    METHOD_NEWTON = 0,
+    METHOD_ROBUST = 1,
+    METHOD_DISHONEST = 2,
+    METHOD_HOMOTOPY = 3
+};
 /// Codes of SolverOptions::jacobianMethod.
 enum JacobianMethod : std::int32_t { JACOBIAN_SYMBOLIC = 0, JACOBIAN_INCREMENTAL = 1 };
 
