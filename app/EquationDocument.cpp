@@ -241,4 +241,13 @@ void EquationDocument::restoreFrom(const QString& text, const QString& originalP
     emit modifiedChanged(true);
 }
 
+void EquationDocument::setAttachment(const QString& path, int count)
+{
+    m_attachment = path;
+    m_attachmentBytes = QFile::encodeName(path).toStdString();
+    m_options.listFile.chars = m_attachmentBytes.empty() ? nullptr : m_attachmentBytes.c_str();
+    m_options.listFile.length = static_cast<std::intptr_t>(m_attachmentBytes.size());
+    m_options.listFileCount = m_attachmentBytes.empty() ? 0 : count;
+}
+
 } // namespace varnel

@@ -62,6 +62,12 @@ public:
     /// no byte.
     bool encodedText(QByteArray& bytes, QString& error) const;
 
+    /// The attached list file (empty when none) and the list-file count kept in the options.
+    QString attachment() const { return m_attachment; }
+    /// Attaches `path` (empty: no list file) with `count` data lines; the options' list-file
+    /// name points at the document's own copy of the name.
+    void setAttachment(const QString& path, int count);
+
     /// Sets the folder of the autosave copy (empty: no copy is kept).
     void setAutosaveFolder(const QString& folder);
     /// Writes the autosave copy (UTF-8 text plus the original path) when the document is
@@ -85,6 +91,8 @@ private:
     QString m_title;
     std::string m_baseName;
     QString m_autosaveFolder;
+    QString m_attachment;
+    std::string m_attachmentBytes; // what the options' list-file name points at
     QString m_autosaveKey;
     bool m_crlf = false;
     bool m_optionsModified = false;

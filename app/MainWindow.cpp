@@ -89,6 +89,10 @@ MainWindow::MainWindow(AppSettings& settings, QWidget* parent)
 
     createActions();
     createMenus();
+    createSolveCommands();
+    createOptionsCommands();
+    createResultCommands();
+    createAttachmentCommands();
     createBars();
     createDocks();
     m_position = new QLabel(this);
@@ -137,6 +141,12 @@ QAction* MainWindow::addAction(const QString& name, const QString& text, const Q
         connect(a, &QAction::triggered, this, std::move(handler));
     m_actions[name] = a;
     return a;
+}
+
+QMenu* MainWindow::menu(const QString& name) const
+{
+    auto found = m_menus.find(name);
+    return found == m_menus.end() ? nullptr : found->second;
 }
 
 QAction* MainWindow::action(const QString& name) const
@@ -275,6 +285,8 @@ void MainWindow::createMenus()
     for (const char* name : {"pageSetup", "printPreview", "print"})
         file->addAction(action(name));
     file->addSeparator();
+    m_menus["attachment"] = file->addMenu(tr("A&ttachment"));
+    file->addSeparator();
     file->addAction(action("exportLatex"));
     file->addSeparator();
     m_recentMenu = file->addMenu(tr("Recent &Files"));
@@ -309,7 +321,14 @@ void MainWindow::createMenus()
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
     m_actions["viewMenuAnchor"] = view->menuAction();
+    m_menus["file"] = file;
+    m_menus["view"] = view;
+    m_menus["results"] = view->addMenu(tr("&Results"));
+    view->addSeparator();
     // Bar toggles are added in createDocks, once the bars exist.
+    m_menus["solve"] = menuBar()->addMenu(tr("&Solve"));
+    m_menus["advanced"] = menuBar()->addMenu(tr("&Advanced"));
+    m_menus["graph"] = menuBar()->addMenu(tr("&Graph"));
     QMenu* window = menuBar()->addMenu(tr("&Window"));
     m_windowMenu = window;
     connect(window, &QMenu::aboutToShow, this, [this] {

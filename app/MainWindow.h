@@ -85,6 +85,21 @@ public:
     /// Replaces the message boxes (tests): receives each title and text instead.
     void setNotifier(std::function<void(const QString&, const QString&)> notifier);
 
+    /// The menu of the main menu bar called `name` ("file", "view", "solve", "advanced",
+    /// "graph", "results" (View - Results), "attachment" (File - Attachment)).
+    QMenu* menu(const QString& name) const;
+
+    // Command groups that live in their own source files.
+    /// Opens the result table of the window's document (View - Results - Results, F12).
+    void showResults(EquationWindow* window);
+    /// Re-reads and redraws every graph made from the window's results.
+    void updateAllGraphs(EquationWindow* window);
+
+signals:
+    /// A run of the library on the window's document has ended (emitted on the interface
+    /// thread, after the run's output is in the Output window).
+    void runFinished(varnel::EquationWindow* window, const QString& mode, bool result);
+
 public slots:
     void updateActions();
     /// Prints the active document on `printer` with the page setup's header and footer.
@@ -122,6 +137,12 @@ private:
     void about();
     void showCaretPosition();
 
+    // Each command group adds its actions to the menus made by createMenus.
+    void createSolveCommands();      // MainWindowSolve.cpp: solve, symbolic and graph runs
+    void createOptionsCommands();    // MainWindowOptions.cpp: the options sheet
+    void createResultCommands();     // MainWindowResults.cpp: result tables and graphs
+    void createAttachmentCommands(); // MainWindowAttachment.cpp: list files, power flow
+
     AppSettings& m_settings;
     QMdiArea* m_mdi;
     PropertiesTree* m_properties;
@@ -144,6 +165,15 @@ private:
     bool m_startMaximized = false;
     std::function<QMessageBox::StandardButton(EquationDocument*)> m_savePrompt;
     std::function<void(const QString&, const QString&)> m_notifier;
+    std::map<QString, QMenu*> m_menus;
+
+    // Solve commands (MainWindowSolve.cpp)
+
+    // Options sheet (MainWindowOptions.cpp)
+
+    // Result tables and graphs (MainWindowResults.cpp)
+
+    // Attachments and power flow (MainWindowAttachment.cpp)
 };
 
 } // namespace varnel

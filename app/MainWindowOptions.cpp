@@ -1,0 +1,10 @@
+// The Options command: the solution settings of the active document.
+#include "MainWindow.h"
+
+#include "EquationWindow.h"
+
+namespace varnel {
+
+void MainWindow::createOptionsCommands() {}
+
+} // namespace varnel
