@@ -62,16 +62,6 @@ TEST(ListFile, WritingTrimsLinesSkipsEmptyRowsAndCountsDataLines)
     }
 }
 
-TEST(ListFile, StartValueNames)
-{
-    EXPECT_TRUE(isStartValueName("a\xBB"));
-    EXPECT_FALSE(isStartValueName("a"));
-    EXPECT_FALSE(isStartValueName(""));
-    EXPECT_EQ(listVariableName("\"P\""), "P");
-    EXPECT_EQ(listVariableName("\xE1\xBB"), "\xE1");
-    EXPECT_EQ(listVariableName("\"x\xBB\""), "x");
-}
-
 TEST(ListFile, GridsARunCannotReadAreRefused)
 {
     const std::string longValue(300, '1');
