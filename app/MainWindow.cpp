@@ -452,6 +452,7 @@ void MainWindow::updateActions()
         a->setEnabled(hasEditor);
     for (auto& [palette, dock] : m_palettes)
         dock->setButtonsEnabled(hasEditor);
+    updateAttachmentActions();
     setWindowTitle(hasEditor
                        ? QStringLiteral("Varnel - [%1]").arg(editor->equationDocument()->title())
                        : QStringLiteral("Varnel"));

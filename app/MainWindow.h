@@ -27,6 +27,8 @@ class QTimer;
 namespace varnel {
 
 class AppSettings;
+class AttachmentDialog;
+struct AttachmentPrompts;
 class AutosaveStore;
 class EquationDocument;
 class EquationEditor;
@@ -174,6 +176,24 @@ private:
     // Result tables and graphs (MainWindowResults.cpp)
 
     // Attachments and power flow (MainWindowAttachment.cpp)
+public:
+    /// Replaces the file dialogs, questions and the attachment editor's modal run (tests).
+    /// Messages still go through the notifier.
+    void setAttachmentPrompts(const AttachmentPrompts& prompts);
+
+private:
+    void updateAttachmentActions();
+    void newAttachment();
+    void attachFile();
+    void editAttachment();
+    void removeAttachment();
+    /// Runs the editor on `name` for the window's document and takes its file and count.
+    void runAttachmentEditor(EquationWindow* window, const QString& name);
+    /// Advanced - Read CF Format for Power Flow.
+    void readCfFormat();
+    /// The prompts with messages routed through the notifier.
+    AttachmentPrompts attachmentPrompts();
+    std::shared_ptr<AttachmentPrompts> m_attachmentPrompts;
 };
 
 } // namespace varnel

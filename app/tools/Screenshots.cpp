@@ -1,8 +1,10 @@
 // Renders the desktop program's main screens into PNG files for the README: the main window
 // with an example open (palettes, Properties and Output shown), the editor options and a
-// print preview page. Runs with a fresh profile in a temporary folder, usually offscreen.
-// The Output window is filled by running the solver library on the example directly.
+// print preview page and the attachment editor with a list of cases. Runs with a fresh profile in a
+// temporary folder, usually offscreen. The Output window is filled by running the solver library on
+// the example directly.
 #include "AppSettings.h"
+#include "AttachmentDialog.h"
 #include "EditorOptionsDialog.h"
 #include "EquationDocument.h"
 #include "EquationEditor.h"
@@ -116,6 +118,20 @@ int main(int argc, char* argv[])
     options.show();
     ok = save(&options, outDir + "/editor-options.png") && ok;
     options.close();
+
+    // A list of cases beside the example: a fixed value and a starting-value column.
+    const QString list = work.filePath("cases.LST");
+    QFile cases(list);
+    if (cases.open(QIODevice::WriteOnly))
+        cases.write("Vs Iload \xE1\xBB\n10 0.5 0.1\n12 0.5 0.1\n14 0.75 0.2\n16 1 0.2\n");
+    cases.close();
+    varnel::AttachmentDialog attachment(list, varnel::AttachmentPrompts::standard(), QString(),
+                                        &window);
+    attachment.setFocusedColumn(2);
+    attachment.getVarName();
+    attachment.show();
+    ok = save(&attachment, outDir + "/attachment-editor.png") && ok;
+    attachment.close();
 
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageSize(QPageSize(QPageSize::A4));
