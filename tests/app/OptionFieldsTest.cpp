@@ -1,5 +1,5 @@
-// Tests of the Method page's conversions: the default settings as the page shows them, the
-// tolerance sign rule, hostile texts refused with the first failing field and its message
+// Tests of the Method page's conversions: an unchanged page keeps the settings, the tolerance
+// sign rule, hostile texts refused with the first failing field and its message
 // (and nothing written), and values outside the lists or the 32-bit range.
 #include "OptionFields.h"
 #include "SettingsFile.h"
@@ -16,25 +16,28 @@ bool sameRecord(const SolverOptions& a, const SolverOptions& b)
     return encodeSettingsFile(a) == encodeSettingsFile(b);
 }
 
-} // namespace
-
-TEST(OptionFields, DefaultSettingsAsShown)
+std::string MethodFields::*textOf(MethodField field)
 {
-    const MethodFields f = methodFields(SolverOptions());
-    EXPECT_EQ(f.method, 0);
-    EXPECT_EQ(f.jacobianMethod, 0);
-    EXPECT_EQ(f.differentialMethod, 0);
-    EXPECT_EQ(f.tolerance, "3");
-    EXPECT_EQ(f.deltaJ, "0.001");
-    EXPECT_EQ(f.maxIterations, "10");
-    EXPECT_EQ(f.repetitions, "50");
-    EXPECT_EQ(f.guessMin, "0.1");
-    EXPECT_EQ(f.guessMax, "1");
-    EXPECT_EQ(f.deltaT, "0.1");
-    EXPECT_TRUE(f.solveInGroups);
-    EXPECT_FALSE(f.autoHomotopy);
-    EXPECT_TRUE(f.autoSimplify);
+    switch (field) {
+    case MethodField::Tolerance:
+        return &MethodFields::tolerance;
+    case MethodField::DeltaJ:
+        return &MethodFields::deltaJ;
+    case MethodField::MaxIterations:
+        return &MethodFields::maxIterations;
+    case MethodField::Repetitions:
+        return &MethodFields::repetitions;
+    case MethodField::GuessMin:
+        return &MethodFields::guessMin;
+    case MethodField::GuessMax:
+        return &MethodFields::guessMax;
+    case MethodField::DeltaT:
+        return &MethodFields::deltaT;
+    }
+    return nullptr;
 }
+
+} // namespace
 
 TEST(OptionFields, UnchangedPageKeepsTheRecord)
 {
@@ -155,29 +158,7 @@ TEST(OptionFields, HostileTextIsRefusedWithNothingWritten)
         SCOPED_TRACE(c.text);
         MethodFields f = methodFields(SolverOptions());
         f.method = 3; // a valid change elsewhere must not be written either
-        switch (c.field) {
-        case MethodField::Tolerance:
-            f.tolerance = c.text;
-            break;
-        case MethodField::DeltaJ:
-            f.deltaJ = c.text;
-            break;
-        case MethodField::MaxIterations:
-            f.maxIterations = c.text;
-            break;
-        case MethodField::Repetitions:
-            f.repetitions = c.text;
-            break;
-        case MethodField::GuessMin:
-            f.guessMin = c.text;
-            break;
-        case MethodField::GuessMax:
-            f.guessMax = c.text;
-            break;
-        case MethodField::DeltaT:
-            f.deltaT = c.text;
-            break;
-        }
+        f.*textOf(c.field) = c.text;
         SolverOptions o;
         const auto problem = storeMethodFields(f, o);
         ASSERT_TRUE(problem);
