@@ -34,6 +34,7 @@ class EquationDocument;
 class EquationEditor;
 class EquationWindow;
 class FindReplaceDialog;
+class OptionsSheet;
 class OutputWindow;
 class PaletteDock;
 class PropertiesTree;
@@ -172,6 +173,15 @@ private:
     // Solve commands (MainWindowSolve.cpp)
 
     // Options sheet (MainWindowOptions.cpp)
+public:
+    /// Solve - Options: edits the window's document settings and the display settings in
+    /// the modal options sheet; OK marks the document modified and rebuilds its tree node.
+    void editOptions(EquationWindow* window);
+    /// Replaces the modal run of the options sheet (tests): gets the sheet, returns its result.
+    void setOptionsSheetRunner(std::function<int(OptionsSheet&)> runner);
+
+private:
+    std::function<int(OptionsSheet&)> m_optionsSheetRunner;
 
     // Result tables and graphs (MainWindowResults.cpp)
 

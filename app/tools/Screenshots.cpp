@@ -1,8 +1,8 @@
 // Renders the desktop program's main screens into PNG files for the README: the main window
-// with an example open (palettes, Properties and Output shown), the editor options and a
-// print preview page and the attachment editor with a list of cases. Runs with a fresh profile in a
-// temporary folder, usually offscreen. The Output window is filled by running the solver library on
-// the example directly.
+// with an example open (palettes, Properties and Output shown), the editor options, the two
+// pages of the options sheet, a print preview page and the attachment editor with a list of
+// cases. Runs with a fresh profile in a temporary folder, usually offscreen. The Output window
+// is filled by running the solver library on the example directly.
 #include "AppSettings.h"
 #include "AttachmentDialog.h"
 #include "EditorOptionsDialog.h"
@@ -10,6 +10,7 @@
 #include "EquationEditor.h"
 #include "EquationWindow.h"
 #include "MainWindow.h"
+#include "OptionsSheet.h"
 #include "OutputWindow.h"
 #include "PropertiesTree.h"
 
@@ -21,6 +22,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
@@ -118,6 +120,15 @@ int main(int argc, char* argv[])
     options.show();
     ok = save(&options, outDir + "/editor-options.png") && ok;
     options.close();
+
+    // The options sheet of the example, one picture per page; closed without storing.
+    varnel::OptionsSheet sheet(child->document()->title(), child->document()->options(), settings,
+                               nullptr, &window);
+    sheet.show();
+    ok = save(&sheet, outDir + "/options-method.png") && ok;
+    sheet.pages()->setCurrentIndex(1);
+    ok = save(&sheet, outDir + "/options-general.png") && ok;
+    sheet.reject();
 
     // A list of cases beside the example: a fixed value and a starting-value column.
     const QString list = work.filePath("cases.LST");
