@@ -17,6 +17,8 @@
 #include "varnel/Varnel.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
 #include <QMdiArea>
