@@ -292,6 +292,37 @@ private slots:
         QVERIFY(!result);
     }
 
+    void fourierAsksThroughTheFftDialog()
+    {
+        QFile example(VARNEL_SOURCE_DIR "/examples/rc_transient.alg");
+        QVERIFY(example.open(QIODevice::ReadOnly));
+        EquationWindow* w = openExample("rc.alg", example.readAll());
+        QVERIFY(w);
+        bool result = false;
+        QVERIFY(runAndWait("solveDifferential", w, &result));
+        QVERIFY2(result, qPrintable(m_window->output()->toPlainText()));
+
+        QStringList columns;
+        int samples = -1;
+        m_answer = [&](QDialog& dialog) {
+            auto* fft = qobject_cast<FftDialog*>(&dialog);
+            if (!fft)
+                return int(QDialog::Rejected);
+            for (int i = 0; i < fft->independent()->count(); ++i)
+                columns << fft->independent()->itemText(i);
+            samples = fft->samplesTo()->value();
+            fft->independent()->setCurrentIndex(columns.indexOf("t"));
+            fft->real()->setCurrentIndex(columns.indexOf("v"));
+            fft->imaginary()->setCurrentIndex(columns.indexOf("i"));
+            return int(QDialog::Accepted);
+        };
+        QVERIFY(runAndWait("fastFourier", w, &result));
+        QVERIFY2(result, qPrintable(m_window->output()->toPlainText()));
+        QVERIFY2(columns.contains("t") && columns.contains("v"), qPrintable(columns.join(',')));
+        QVERIFY(samples > 0);
+        QVERIFY(QFile::exists(file("rc.FFT")));
+    }
+
     void theSymbolicFileIsOfferedForConversion()
     {
         EquationWindow* w = openExample("jacobian.alg", kIntersection);
