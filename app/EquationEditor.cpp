@@ -74,6 +74,8 @@ void EquationEditor::refresh()
 
 void EquationEditor::insertDecoded(const QString& text, int caretBack)
 {
+    if (isReadOnly()) // the document of a run in progress
+        return;
     QTextCursor cursor = textCursor();
     cursor.beginEditBlock();
     cursor.removeSelectedText();

@@ -103,7 +103,7 @@ bool FindReplaceDialog::findIn(QPlainTextEdit* editor, const QString& text,
 int FindReplaceDialog::replaceAllIn(QPlainTextEdit* editor, const QString& text,
                                     const QString& with, QTextDocument::FindFlags flags)
 {
-    if (!editor || text.isEmpty())
+    if (!editor || editor->isReadOnly() || text.isEmpty())
         return 0;
     flags &= ~QTextDocument::FindBackward;
     QTextDocument* document = editor->document();
@@ -130,7 +130,7 @@ bool FindReplaceDialog::findNext()
 void FindReplaceDialog::replace()
 {
     QPlainTextEdit* editor = m_activeEditor();
-    if (!editor)
+    if (!editor || editor->isReadOnly())
         return;
     QTextCursor cursor = editor->textCursor();
     const Qt::CaseSensitivity cs = m_case->isChecked() ? Qt::CaseSensitive : Qt::CaseInsensitive;

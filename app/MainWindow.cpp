@@ -369,6 +369,8 @@ void MainWindow::createBars()
     m_standardBar->addSeparator();
     for (const char* name : {"cut", "copy", "paste", "print"})
         m_standardBar->addAction(action(name));
+    m_standardBar->addSeparator();
+    m_standardBar->addAction(action("stopRun"));
     addToolBar(Qt::TopToolBarArea, m_standardBar);
     addToolBarBreak(Qt::TopToolBarArea);
     addToolBar(Qt::TopToolBarArea, m_operatorsBar);
@@ -456,6 +458,7 @@ void MainWindow::updateActions()
     setWindowTitle(hasEditor
                        ? QStringLiteral("Varnel - [%1]").arg(editor->equationDocument()->title())
                        : QStringLiteral("Varnel"));
+    updateSolveActions();
 }
 
 // ---------------------------------------------------------------------------------------

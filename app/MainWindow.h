@@ -16,6 +16,7 @@
 #include <memory>
 
 class QAction;
+class QDialog;
 class QActionGroup;
 class QLabel;
 class QMdiArea;
@@ -38,6 +39,7 @@ class OptionsSheet;
 class OutputWindow;
 class PaletteDock;
 class PropertiesTree;
+class SolverRun;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -171,6 +173,35 @@ private:
     std::map<QString, QMenu*> m_menus;
 
     // Solve commands (MainWindowSolve.cpp)
+public:
+    /// Runs the command called `name` ("solveAlgebraic", "symbolicJacobian", ...) on the
+    /// window's document: saves it first, then starts the library on a worker thread. False
+    /// when no run was started (refused, save cancelled, or a run already busy).
+    bool runCommand(const QString& name, EquationWindow* window);
+    /// True while a run is going on (only one runs at a time in the whole program).
+    bool runBusy() const { return m_run != nullptr; }
+    /// The window whose document is being run, or null.
+    EquationWindow* runningWindow() const;
+    /// Asks the run to stop; it ends with the library's interruption message.
+    void stopRun();
+    /// Replaces how the run commands' dialogs are shown (tests): receives each dialog and
+    /// returns what exec() would (QDialog::Accepted or Rejected).
+    void setDialogRunner(std::function<int(QDialog&)> runner);
+
+private:
+    void runEnded(bool result, const QStringList& solution);
+    int answerRequest(unsigned code, void* record);
+    int execDialog(QDialog& dialog);
+    void viewProducedFile(const QString& path, bool conversion);
+    void viewTempFiles();
+    void updateSolveActions();
+
+    SolverRun* m_run = nullptr;
+    QPointer<QObject> m_runWindow; // the EquationWindow of the run
+    QString m_runCommand;
+    QString m_runMode;
+    QLabel* m_runProgress = nullptr;
+    std::function<int(QDialog&)> m_dialogRunner;
 
     // Options sheet (MainWindowOptions.cpp)
 public:

@@ -1,8 +1,9 @@
 // Renders the desktop program's main screens into PNG files for the README: the main window
-// with an example open (palettes, Properties and Output shown), the editor options, the two
-// pages of the options sheet, a print preview page and the attachment editor with a list of
-// cases. Runs with a fresh profile in a temporary folder, usually offscreen. The Output window
-// is filled by running the solver library on the example directly.
+// with an example open and solved (palettes, Properties and Output shown), the editor options,
+// the two pages of the options sheet, a print preview page, the attachment editor with a list
+// of cases and the Graph Generation dialog. Runs with a fresh profile in a temporary folder,
+// usually offscreen. The example is solved through the Solve command, so the Output window and
+// the Properties tree show a real run.
 #include "AppSettings.h"
 #include "AttachmentDialog.h"
 #include "EditorOptionsDialog.h"
@@ -13,11 +14,15 @@
 #include "OptionsSheet.h"
 #include "OutputWindow.h"
 #include "PropertiesTree.h"
+#include "RequestDialogs.h"
 
 #include "varnel/Varnel.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QMdiArea>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
@@ -31,14 +36,6 @@
 #include <cstdio>
 
 namespace {
-
-varnel::OutputWindow* g_output = nullptr;
-
-void collectOutput(char* text)
-{
-    if (g_output)
-        g_output->appendPiece(QString::fromLatin1(text));
-}
 
 void settle()
 {
@@ -91,23 +88,14 @@ int main(int argc, char* argv[])
         return 1;
     }
 
-    g_output = window.output();
-    CVarnelInterface* solver = getSolver(&collectOutput, nullptr, 0);
-    QStringList results;
-    if (solver) {
-        SolverOptions options = child->document()->options();
-        solver->setOptions(&options);
-        QByteArray path = copy.toLocal8Bit();
-        if (solver->solve(path.data(), "S")) {
-            child->document()->options().resultsFound = 1;
-            for (int i = 0; i < solver->variableCount(); ++i)
-                results << QString::asprintf("%s=%.15lf", solver->variableName(i),
-                                             solver->variableValue(i));
-        }
-        delete solver;
+    // The example is solved as F5 does it: on the worker thread, with the window live.
+    {
+        QEventLoop loop;
+        QObject::connect(&window, &varnel::MainWindow::runFinished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+        if (window.runCommand(QStringLiteral("solveAlgebraic"), child))
+            loop.exec();
     }
-    window.properties()->rebuildDocument(child->document(), child->document()->displayName(),
-                                         &results);
     // Put the caret on the first equation and select a line of the Output for a lived-in look.
     varnel::EquationEditor* editor = child->editor();
     editor->goToPosition(
@@ -143,6 +131,18 @@ int main(int argc, char* argv[])
     attachment.show();
     ok = save(&attachment, outDir + "/attachment-editor.png") && ok;
     attachment.close();
+
+    // The dialog a graph run asks through, with the example's variables.
+    const char* const names[] = {"Vs", "I", "VL", "M", "A"};
+    varnel::GraphRequest request;
+    request.names = names;
+    request.nameCount = 5;
+    varnel::GraphGenerationDialog graph(request, nullptr, &window);
+    graph.parametric()->setChecked(true);
+    graph.parameter()->setCurrentIndex(1);
+    graph.show();
+    ok = save(&graph, outDir + "/graph-generation.png") && ok;
+    graph.close();
 
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageSize(QPageSize(QPageSize::A4));
