@@ -371,6 +371,9 @@ void MainWindow::createBars()
         m_standardBar->addAction(action(name));
     m_standardBar->addSeparator();
     m_standardBar->addAction(action("stopRun"));
+    m_standardBar->addSeparator();
+    for (const char* name : {"showResults", "graphFromResults"})
+        m_standardBar->addAction(action(name));
     addToolBar(Qt::TopToolBarArea, m_standardBar);
     addToolBarBreak(Qt::TopToolBarArea);
     addToolBar(Qt::TopToolBarArea, m_operatorsBar);
