@@ -221,7 +221,8 @@ public:
     /// Replaces the file, colour, question and modal dialogs of result tables and graphs
     /// (tests); unset prompts use the standard dialogs, and messages go to the notifier.
     void setResultPrompts(const ResultPrompts& prompts);
-    /// The graph windows made from `owner`'s results (null: from tables chosen by file).
+    /// The graph windows made from `owner`'s results (null: those made with no equation
+    /// window open).
     QList<GraphWindow*> graphWindows(EquationWindow* owner) const;
     /// Opens the graph definition dialog on the table `path` and, when it is accepted, a
     /// graph window owned by `owner`; returns that window, null when none was made.

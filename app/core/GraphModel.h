@@ -26,6 +26,9 @@ struct GraphCurve {
     int yColumn = -1;
 };
 
+/// Normal: the points joined in row order; Bar: a bar from the zero line (or the nearer
+/// edge) to each point; Line: a vertical line to each point, as spectra are drawn; the
+/// "Points" types mark each point as well.
 enum class GraphType { Normal, Bar, Line, NormalPoints, LinePoints };
 
 /// The names of the graph types, in the order of the "Type" list.
