@@ -230,6 +230,14 @@ private slots:
         QCOMPARE(graph->writeTableCsv(path("run.csv")), QString());
         QCOMPARE(readBytes(path("run.csv")), QByteArray("t,a,b,c\n0,1,2,3\n1,1.5,2.5,3.5\n"
                                                         "2,2,3,4\n"));
+
+        // The graph window's commands follow the active window; File - Close closes a graph.
+        QVERIFY(m_window->action("saveGraph")->isEnabled());
+        QVERIFY(m_window->action("close")->isEnabled());
+        QPointer<GraphWindow> watch(graph);
+        m_window->action("close")->trigger();
+        QTRY_VERIFY(watch.isNull());
+        QVERIFY(!m_window->action("saveGraph")->isEnabled());
     }
 
     void curvesAreDrawnInTheirColour()
