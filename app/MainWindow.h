@@ -227,7 +227,8 @@ public:
     /// Opens the graph definition dialog on the table `path` and, when it is accepted, a
     /// graph window owned by `owner`; returns that window, null when none was made.
     GraphWindow* defineGraph(EquationWindow* owner, const QString& path);
-    /// Shows the result-table window on the table `path` (then the graph definition).
+    /// Shows the result-table window on the table `path` (then, on "Graph", the graph
+    /// definition); the window is modeless unless the prompts run dialogs.
     void openResultTable(EquationWindow* owner, const QString& path);
 
 private:

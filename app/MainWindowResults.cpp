@@ -216,10 +216,24 @@ void MainWindow::openResultTable(EquationWindow* owner, const QString& path)
         notify(tr("Varnel"), kNoFile);
         return;
     }
-    ResultTableDialog dialog(path, table, this);
     QPointer<EquationWindow> guard(owner);
-    if (promptDialog(m_resultPrompts, dialog) == QDialog::Accepted && (guard || !owner))
-        defineGraph(guard, path);
+    if (m_resultPrompts.runDialog) {
+        ResultTableDialog dialog(path, table, this);
+        if (promptDialog(m_resultPrompts, dialog) == QDialog::Accepted && (guard || !owner))
+            defineGraph(guard, path);
+        return;
+    }
+    // The table stays open beside the documents (runs show it when they end, and the
+    // program must not wait for it); "Graph" goes on to the graph definition.
+    auto* dialog = new ResultTableDialog(path, table, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    if (owner)
+        connect(owner, &EquationWindow::closing, dialog, &QWidget::close);
+    connect(dialog, &QDialog::accepted, this, [this, guard, hadOwner = owner != nullptr, path] {
+        if (guard || !hadOwner)
+            defineGraph(guard, path);
+    });
+    dialog->show();
 }
 
 GraphWindow* MainWindow::defineGraph(EquationWindow* owner, const QString& path)

@@ -167,28 +167,13 @@ int main(int argc, char* argv[])
     ok = save(&preview, outDir + "/print-preview.png") && ok;
     preview.close();
 
-    // Result table and graphs of a transient run: the grid, the graph definition and a
-    // graph window with one picture per curve.
+    // Result table and graphs of a transient run, as Ctrl+D leads to them: the run shows its
+    // table, "Graph" goes on to the graph definition, OK opens the graph window with one
+    // picture per curve.
     const QString transient = work.filePath("rc_transient.alg");
     QFile::copy(QStringLiteral(VARNEL_SOURCE_DIR "/examples/rc_transient.alg"), transient);
     if (varnel::EquationWindow* rc = window.openFile(transient)) {
-        if (CVarnelInterface* run = getSolver(&collectOutput, nullptr, 0)) {
-            SolverOptions runOptions = rc->document()->options();
-            runOptions.repetitions = 50;
-            runOptions.deltaT = 0.1;
-            run->setOptions(&runOptions);
-            QByteArray path = transient.toLocal8Bit();
-            run->solve(path.data(), "DDIT");
-            delete run;
-        }
         const QString tablePath = work.filePath("rc_transient.PRN");
-        varnel::ResultSheet table;
-        varnel::readResultSheet(tablePath.toStdString(), table, true);
-        varnel::ResultTableDialog grid(tablePath, table, &window);
-        grid.show();
-        ok = save(&grid, outDir + "/result-table.png") && ok;
-        grid.close();
-
         auto curves = [](varnel::GraphDefinitionDialog& define) {
             varnel::GraphCurve v;
             v.xName = "t";
@@ -211,28 +196,37 @@ int main(int argc, char* argv[])
             look.type = varnel::GraphType::NormalPoints;
             define.setOptions(look);
         };
-        const varnel::ResultPrompts none;
-        varnel::GraphDefinitionDialog define(tablePath, table.names, none, &window);
-        curves(define);
-        define.variables()->setCurrentRow(1);
-        define.show();
-        ok = save(&define, outDir + "/graph-definition.png") && ok;
-        define.close();
-
         varnel::ResultPrompts prompts;
-        prompts.runDialog = [&curves](QDialog& dialog) {
-            auto* d = qobject_cast<varnel::GraphDefinitionDialog*>(&dialog);
-            if (!d)
+        prompts.runDialog = [&](QDialog& dialog) {
+            if (qobject_cast<varnel::ResultTableDialog*>(&dialog)) {
+                dialog.show();
+                ok = save(&dialog, outDir + "/result-table.png") && ok;
+                dialog.hide();
+                return int(QDialog::Accepted);
+            }
+            auto* define = qobject_cast<varnel::GraphDefinitionDialog*>(&dialog);
+            if (!define)
                 return int(QDialog::Rejected);
-            curves(*d);
+            curves(*define);
+            define->variables()->setCurrentRow(1);
+            define->show();
+            ok = save(define, outDir + "/graph-definition.png") && ok;
+            define->hide();
             return int(QDialog::Accepted);
         };
         window.setResultPrompts(prompts);
-        if (varnel::GraphWindow* graph = window.defineGraph(rc, tablePath)) {
-            graph->resize(graph->width(), 640);
+        QEventLoop loop;
+        QObject::connect(&window, &varnel::MainWindow::runFinished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+        if (window.runCommand(QStringLiteral("solveDifferential"), rc))
+            loop.exec();
+        const QList<varnel::GraphWindow*> graphs = window.graphWindows(rc);
+        if (!graphs.isEmpty()) {
+            graphs.front()->resize(graphs.front()->width(), 640);
             ok = save(&window, outDir + "/graph-window.png") && ok;
             QStringList written;
-            const QString error = graph->writePictures(outDir + "/graph-export.png", &written);
+            const QString error =
+                graphs.front()->writePictures(outDir + "/graph-export.png", &written);
             std::printf("%s %s\n", error.isEmpty() ? "wrote" : "FAILED",
                         qPrintable(written.join(QStringLiteral(", "))));
             ok = error.isEmpty() && ok;
