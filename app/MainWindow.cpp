@@ -371,6 +371,9 @@ void MainWindow::createBars()
         m_standardBar->addAction(action(name));
     m_standardBar->addSeparator();
     m_standardBar->addAction(action("stopRun"));
+    m_standardBar->addSeparator();
+    for (const char* name : {"showResults", "graphFromResults"})
+        m_standardBar->addAction(action(name));
     addToolBar(Qt::TopToolBarArea, m_standardBar);
     addToolBarBreak(Qt::TopToolBarArea);
     addToolBar(Qt::TopToolBarArea, m_operatorsBar);
@@ -439,11 +442,14 @@ void MainWindow::updateActions()
     const bool hasEditor = editor != nullptr;
     const bool selection = hasEditor && editor->textCursor().hasSelection();
     const bool outputSelection = m_output->textCursor().hasSelection();
-    for (const char* name :
-         {"close", "save", "saveAs", "pageSetup", "printPreview", "print", "selectAll", "find",
-          "findNext", "replace", "goTo", "refresh", "exportLatex", "closeAll", "cascade", "tile",
-          "nextWindow", "previousWindow"})
+    for (const char* name : {"save", "saveAs", "pageSetup", "printPreview", "print", "selectAll",
+                             "find", "findNext", "replace", "goTo", "refresh", "exportLatex"})
         action(name)->setEnabled(hasEditor);
+    // Window commands serve every child window, graphs included.
+    const bool hasWindow = m_mdi->currentSubWindow() != nullptr;
+    for (const char* name :
+         {"close", "closeAll", "cascade", "tile", "nextWindow", "previousWindow"})
+        action(name)->setEnabled(hasWindow);
     action("undo")->setEnabled(hasEditor && editor->equationDocument()->text()->isUndoAvailable());
     action("redo")->setEnabled(hasEditor && editor->equationDocument()->text()->isRedoAvailable());
     action("copy")->setEnabled(selection || outputSelection);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "PaletteTable.h"
+#include "ResultPrompts.h"
 
 #include <QMainWindow>
 #include <QMessageBox>
@@ -35,6 +36,7 @@ class EquationDocument;
 class EquationEditor;
 class EquationWindow;
 class FindReplaceDialog;
+class GraphWindow;
 class OptionsSheet;
 class OutputWindow;
 class PaletteDock;
@@ -215,6 +217,27 @@ private:
     std::function<int(OptionsSheet&)> m_optionsSheetRunner;
 
     // Result tables and graphs (MainWindowResults.cpp)
+public:
+    /// Replaces the file, colour, question and modal dialogs of result tables and graphs
+    /// (tests); unset prompts use the standard dialogs, and messages go to the notifier.
+    void setResultPrompts(const ResultPrompts& prompts);
+    /// The graph windows made from `owner`'s results (null: those made with no equation
+    /// window open).
+    QList<GraphWindow*> graphWindows(EquationWindow* owner) const;
+    /// Opens the graph definition dialog on the table `path` and, when it is accepted, a
+    /// graph window owned by `owner`; returns that window, null when none was made.
+    GraphWindow* defineGraph(EquationWindow* owner, const QString& path);
+    /// Shows the result-table window on the table `path` (then, on "Graph", the graph
+    /// definition); the window is modeless unless the prompts run dialogs.
+    void openResultTable(EquationWindow* owner, const QString& path);
+
+private:
+    QString resultTableFor(EquationWindow* window);
+    GraphWindow* activeGraphWindow() const;
+    EquationWindow* resultOwner() const;
+    void updateResultActions();
+    ResultPrompts m_resultPrompts;
+    std::unique_ptr<QObject> m_resultGuard;
 
     // Attachments and power flow (MainWindowAttachment.cpp)
 public:

@@ -10,11 +10,16 @@
 #include "EquationDocument.h"
 #include "EquationEditor.h"
 #include "EquationWindow.h"
+#include "GraphDefinitionDialog.h"
+#include "GraphPainter.h"
+#include "GraphWindow.h"
 #include "MainWindow.h"
 #include "OptionsSheet.h"
 #include "OutputWindow.h"
 #include "PropertiesTree.h"
 #include "RequestDialogs.h"
+#include "ResultSheet.h"
+#include "ResultTableDialog.h"
 
 #include "varnel/Varnel.h"
 
@@ -23,7 +28,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
+#include <QImage>
+#include <QListWidget>
 #include <QMdiArea>
+#include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
@@ -158,6 +166,99 @@ int main(int argc, char* argv[])
     }
     ok = save(&preview, outDir + "/print-preview.png") && ok;
     preview.close();
+
+    // Result table and graphs of a transient run, as Ctrl+D leads to them: the run shows its
+    // table, "Graph" goes on to the graph definition, OK opens the graph window with one
+    // picture per curve.
+    const QString transient = work.filePath("rc_transient.alg");
+    QFile::copy(QStringLiteral(VARNEL_SOURCE_DIR "/examples/rc_transient.alg"), transient);
+    if (varnel::EquationWindow* rc = window.openFile(transient)) {
+        const QString tablePath = work.filePath("rc_transient.PRN");
+        auto curves = [](varnel::GraphDefinitionDialog& define) {
+            varnel::GraphCurve v;
+            v.xName = "t";
+            v.yName = "v";
+            v.xTitle = "time t [s]";
+            v.yTitle = "capacitor voltage v [V]";
+            v.title = "Charging of the capacitor";
+            v.color = 0x0000C0;
+            varnel::GraphCurve i = v;
+            i.yName = "i";
+            i.yTitle = "current i [A]";
+            i.title = "Charging current";
+            i.color = 0xC00000;
+            define.addCurve(v);
+            define.addCurve(i);
+            varnel::GraphOptions look;
+            look.oneGraph = false;
+            look.horizontalGrid = true;
+            look.verticalGrid = true;
+            look.type = varnel::GraphType::NormalPoints;
+            define.setOptions(look);
+        };
+        varnel::ResultPrompts prompts;
+        prompts.runDialog = [&](QDialog& dialog) {
+            if (qobject_cast<varnel::ResultTableDialog*>(&dialog)) {
+                dialog.show();
+                ok = save(&dialog, outDir + "/result-table.png") && ok;
+                dialog.hide();
+                return int(QDialog::Accepted);
+            }
+            auto* define = qobject_cast<varnel::GraphDefinitionDialog*>(&dialog);
+            if (!define)
+                return int(QDialog::Rejected);
+            curves(*define);
+            define->variables()->setCurrentRow(1);
+            define->show();
+            ok = save(define, outDir + "/graph-definition.png") && ok;
+            define->hide();
+            return int(QDialog::Accepted);
+        };
+        window.setResultPrompts(prompts);
+        QEventLoop loop;
+        QObject::connect(&window, &varnel::MainWindow::runFinished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+        if (window.runCommand(QStringLiteral("solveDifferential"), rc))
+            loop.exec();
+        const QList<varnel::GraphWindow*> graphs = window.graphWindows(rc);
+        if (!graphs.isEmpty()) {
+            graphs.front()->resize(graphs.front()->width(), 640);
+            ok = save(&window, outDir + "/graph-window.png") && ok;
+            QStringList written;
+            const QString error =
+                graphs.front()->writePictures(outDir + "/graph-export.png", &written);
+            std::printf("%s %s\n", error.isEmpty() ? "wrote" : "FAILED",
+                        qPrintable(written.join(QStringLiteral(", "))));
+            ok = error.isEmpty() && ok;
+        } else {
+            std::printf("FAILED graph window\n");
+            ok = false;
+        }
+
+        // Two curves in one picture, with their legend and both grids.
+        varnel::GraphCurve source;
+        source.xName = "t";
+        source.yName = "V";
+        source.title = "source voltage V";
+        source.color = 0xC00000;
+        varnel::GraphCurve capacitor = source;
+        capacitor.yName = "v";
+        capacitor.title = "capacitor voltage v";
+        capacitor.color = 0x0000C0;
+        capacitor.xTitle = source.xTitle = "time t [s]";
+        capacitor.yTitle = source.yTitle = "voltage [V]";
+        varnel::GraphModel both(tablePath.toStdString(), {source, capacitor},
+                                varnel::GraphOptions{true, true, true, varnel::GraphType::Normal});
+        both.update();
+        QImage picture(750, 525, QImage::Format_RGB32);
+        QPainter painter(&picture);
+        varnel::paintGraphPicture(painter, picture.rect(), both, 0,
+                                  varnel::graphFontPixels(picture.height()));
+        painter.end();
+        const bool one = picture.save(outDir + "/graph-one.png");
+        std::printf("%s %s\n", one ? "wrote" : "FAILED", qPrintable(outDir + "/graph-one.png"));
+        ok = one && ok;
+    }
 
     window.setSavePrompt([](varnel::EquationDocument*) { return QMessageBox::Discard; });
     window.close();
