@@ -370,10 +370,10 @@ void MainWindow::createBars()
     for (const char* name : {"cut", "copy", "paste", "print"})
         m_standardBar->addAction(action(name));
     m_standardBar->addSeparator();
-    m_standardBar->addAction(action("stopRun"));
-    m_standardBar->addSeparator();
-    for (const char* name : {"showResults", "graphFromResults"})
+    for (const char* name : {"showResults", "graphFromResults", "options"})
         m_standardBar->addAction(action(name));
+    m_standardBar->addSeparator();
+    m_standardBar->addAction(action("stopRun"));
     addToolBar(Qt::TopToolBarArea, m_standardBar);
     addToolBarBreak(Qt::TopToolBarArea);
     addToolBar(Qt::TopToolBarArea, m_operatorsBar);

@@ -35,7 +35,8 @@ void MainWindow::createOptionsCommands()
 {
     QAction* options = addAction("options", tr("&Options"), QKeySequence(Qt::Key_F10),
                                  [this] { editOptions(activeEquationWindow()); });
-    options->setIcon(QIcon::fromTheme(QStringLiteral("preferences-system")));
+    options->setIcon(QIcon::fromTheme(QStringLiteral("preferences-system"),
+                                      QIcon(QStringLiteral(":/icons/options.svg"))));
     options->setStatusTip(tr("Solution settings of the document, output and colours"));
     menu("solve")->addAction(options);
     options->setEnabled(false);
