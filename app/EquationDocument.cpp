@@ -62,7 +62,7 @@ EquationDocument::EquationDocument(const QString& title, const AppSettings& sett
 
 EquationDocument::~EquationDocument()
 {
-    removeTemporaryCompanions(m_baseName);
+    removeTemporaryCompanions(runBaseName(m_path.toStdString()));
 }
 
 QString EquationDocument::title() const
@@ -115,8 +115,8 @@ DocumentReport EquationDocument::open(const QString& path)
         QCryptographicHash::hash(m_path.toUtf8(), QCryptographicHash::Sha1).toHex());
 
     m_baseName = documentBaseName(m_path.toStdString());
+    removeTemporaryCompanions(runBaseName(m_path.toStdString()));
     if (!m_baseName.empty()) {
-        removeTemporaryCompanions(m_baseName);
         QFile settings(QString::fromStdString(m_baseName + ".SQP"));
         if (settings.open(QIODevice::ReadOnly)) {
             const QByteArray record = settings.read(kSettingsFileSize);

@@ -75,6 +75,16 @@ std::string documentBaseName(std::string_view path)
     return std::string(path.substr(0, dot));
 }
 
+std::string runBaseName(std::string_view path)
+{
+    std::size_t nameStart = path.find_last_of('/');
+    nameStart = nameStart == std::string_view::npos ? 0 : nameStart + 1;
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string_view::npos || dot <= nameStart)
+        return {};
+    return std::string(path.substr(0, dot));
+}
+
 std::vector<std::string> temporaryCompanions(const std::string& baseName)
 {
     if (baseName.size() <= 2)

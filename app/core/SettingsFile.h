@@ -45,6 +45,12 @@ inline constexpr const char* kSettingsWriteFailed = "Fajl nije korektan";
 /// documents in a dotted folder never share one settings file.
 std::string documentBaseName(std::string_view path);
 
+/// The base name under which a run of the library writes its companion files: the path up
+/// to the last "." of its file name, when that dot is not the name's first character;
+/// otherwise empty. "/w/pump.v2.alg" gives "/w/pump.v2", so the temporaries of that
+/// document are never confused with those of "/w/pump.alg".
+std::string runBaseName(std::string_view path);
+
 /// The temporary files a run leaves beside an equation file with this base name (".SJC",
 /// ".TMP", ".KTK", ".JAC"); empty unless the base name is longer than 2 characters.
 std::vector<std::string> temporaryCompanions(const std::string& baseName);

@@ -135,6 +135,20 @@ TEST(SettingsFile, BaseNameEndsAtTheFirstDotOfTheFileName)
         EXPECT_EQ(documentBaseName(c.path), c.base) << c.path;
 }
 
+TEST(SettingsFile, RunBaseNameCutsTheFileNameAtItsLastDot)
+{
+    const struct {
+        const char* path;
+        const char* base;
+    } cases[] = {
+        {"/w/pump.alg", "/w/pump"}, {"/w/pump.v2.alg", "/w/pump.v2"},
+        {"/w.d/pump", ""},          {"/w/.alg", ""},
+        {"pump.alg", "pump"},       {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(runBaseName(c.path), c.base) << c.path;
+}
+
 TEST(SettingsFile, TemporaryCompanionsAreRemovedAndNothingElse)
 {
     char pattern[] = "/tmp/varnel-sqp-XXXXXX";
