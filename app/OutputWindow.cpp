@@ -16,13 +16,18 @@ OutputWindow::OutputWindow(QWidget* parent) : QPlainTextEdit(parent)
     font.setPointSize(10);
     setFont(font);
     setLineWrapMode(NoWrap);
+    setMaximumBlockCount(kLines);
 }
 
 void OutputWindow::appendPiece(const QString& piece)
 {
+    // Lines that the block limit would drop at once are not inserted at all.
+    qsizetype start = piece.size();
+    for (int lines = 0; start > 0 && lines < kLines; ++lines)
+        start = piece.lastIndexOf(QLatin1Char('\n'), start - 1);
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
-    cursor.insertText(piece);
+    cursor.insertText(start > 0 ? piece.mid(start + 1) : piece);
     ensureCursorVisible();
 }
 

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QMetaObject>
+#include <QTimer>
 
 #include <cstring>
 #include <vector>
@@ -19,6 +20,9 @@ thread_local SolverRun* t_run = nullptr;
 
 // Room for the library to write into the path buffer.
 constexpr std::size_t kPathBufferSize = 4096;
+
+// How long text gathers before it goes to the Output window.
+constexpr int kFlushMilliseconds = 40;
 
 QString fromEquationBytes(const std::string& bytes)
 {
@@ -128,7 +132,14 @@ void SolverRun::work()
         sendText(m_buffer.take());
     t_run = nullptr;
     m_busy = false;
-    emit finished(result, solution);
+    // The end is reported after the last text, through the same queue.
+    QMetaObject::invokeMethod(
+        this,
+        [this, result, solution] {
+            flushText();
+            emit finished(result, solution);
+        },
+        Qt::QueuedConnection);
 }
 
 void SolverRun::deliver(const char* text)
@@ -144,6 +155,26 @@ void SolverRun::deliver(const char* text)
 
 void SolverRun::sendText(const std::string& bytes)
 {
+    std::lock_guard lock(m_textMutex);
+    m_pendingText += bytes;
+    if (m_flushPending)
+        return;
+    m_flushPending = true;
+    QMetaObject::invokeMethod(
+        this, [this] { QTimer::singleShot(kFlushMilliseconds, this, &SolverRun::flushText); },
+        Qt::QueuedConnection);
+}
+
+void SolverRun::flushText()
+{
+    std::string bytes;
+    {
+        std::lock_guard lock(m_textMutex);
+        bytes.swap(m_pendingText);
+        m_flushPending = false;
+    }
+    if (bytes.empty())
+        return;
     emit output(fromEquationBytes(bytes));
     if (const auto last = lastProgress(bytes))
         emit progress(last->iteration, last->toleranceExponent);

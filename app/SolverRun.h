@@ -71,6 +71,8 @@ private:
     void deliver(const char* text);
     LRESULT ask(unsigned code, LPARAM record);
     void sendText(const std::string& bytes);
+    /// Hands the text gathered since the last call to the Output window (interface thread).
+    void flushText();
 
     static void solverOutput(char* text);
     static LRESULT onRequest(HWND wnd, unsigned msg, WPARAM code, LPARAM record);
@@ -82,6 +84,13 @@ private:
     std::atomic<bool> m_busy{false};
     std::atomic<bool> m_stopRequested{false};
     OutputLineBuffer m_buffer; // touched by the worker only
+
+    // Text on its way to the interface thread. It goes over in batches at most every few
+    // milliseconds, so that a run printing faster than the window can show never floods the
+    // interface thread's event queue.
+    std::mutex m_textMutex;
+    std::string m_pendingText;   // guarded by m_textMutex
+    bool m_flushPending = false; // guarded by m_textMutex
 
     std::mutex m_mutex;
     std::condition_variable m_answered;
