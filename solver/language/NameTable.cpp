@@ -36,6 +36,7 @@ void NameTable::clear()
         b.name.clear();
         b.fullName.clear();
         b.number = 0;
+        b.digest = 0;
     }
 }
 
@@ -50,14 +51,23 @@ int NameTable::homeBucket(std::string_view name, int buckets)
     return std::abs(h % buckets) + 1;
 }
 
+std::uint32_t NameTable::digestOf(std::string_view name)
+{
+    std::uint32_t h = 2166136261u; // FNV-1a
+    for (const char c : name)
+        h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+    return h;
+}
+
 int NameTable::probe(std::string_view name) const
 {
     const int size = static_cast<int>(m_buckets.size());
     const int first = homeBucket(name, size);
+    const std::uint32_t digest = digestOf(name);
     int bucket = first;
     do {
         const Bucket& b = m_buckets[static_cast<std::size_t>(bucket - 1)];
-        if (b.number == 0 || b.name == name)
+        if (b.number == 0 || (b.digest == digest && b.name == name))
             return bucket;
         bucket = bucket % size + 1;
     } while (bucket != first);
@@ -97,6 +107,7 @@ int NameTable::enter(std::string_view written, VariableTable& variables, Status&
         return 0;
     }
     b.name.assign(name);
+    b.digest = digestOf(b.name);
     b.fullName.assign(fullName);
     b.number = variables.add(b.name);
     return b.number;

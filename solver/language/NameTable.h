@@ -5,6 +5,7 @@
 
 #include "EquationSet.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,9 +53,15 @@ public:
 private:
     struct Bucket {
         std::string name;
-        std::string fullName; // as written, before the cut
-        int number = 0;       // 0: empty
+        std::string fullName;     // as written, before the cut
+        int number = 0;           // 0: empty
+        std::uint32_t digest = 0; // digestOf(name): most buckets probed are told apart by it
     };
+
+    /// A hash of the whole (cut) name. The home bucket looks at three characters only, so
+    /// names such as x1000 ... x1999 share few home buckets and are probed past in long
+    /// runs; the digest spares the string comparison at each of them.
+    static std::uint32_t digestOf(std::string_view name);
 
     /// Probes from the home bucket; returns the bucket holding `name` or the first
     /// empty one (1-based), or 0 when the probing came back to where it began.
