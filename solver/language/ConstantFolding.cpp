@@ -6,6 +6,7 @@
 #include "GuardedMath.h"
 #include "Operations.h"
 
+#include <cassert>
 #include <cstddef>
 #include <vector>
 
@@ -58,18 +59,28 @@ bool isPlainValue(const Token& t, double v)
     return isPlainConstant(t) && t.value == v;
 }
 
+/// Buffers of the folding, kept per thread from one chain to the next: a run folds every
+/// equation and every derivative, and most of them are short.
+struct FoldScratch {
+    std::vector<Operand> operands;
+    std::vector<int> dropped;
+    EvalError local; // the error of one computation
+};
+
 class Folder {
 public:
-    Folder(Chain& chain, Reporter& reporter, EvalError& error, bool complexMode)
+    Folder(Chain& chain, Reporter& reporter, EvalError& error, bool complexMode,
+           FoldScratch& scratch)
         : m_chain(chain), m_reporter(reporter), m_error(error), m_complexMode(complexMode),
-          m_dropped(chain.size() + 1, 0)
+          m_operands(scratch.operands), m_dropped(scratch.dropped), m_local(scratch.local)
     {
+        m_dropped.assign(chain.size() + 1, 0);
+        m_operands.clear();
     }
 
     void run()
     {
-        std::vector<Operand> operands;
-        operands.reserve(64);
+        std::vector<Operand>& operands = m_operands;
         for (std::size_t i = m_chain.size(); i-- > 0;) {
             switch (m_chain[i].kind) {
             case kind::Constant:
@@ -117,13 +128,13 @@ private:
     /// operation is then left to the complex evaluator and false returned.
     template <typename Compute> bool computed(double& result, Compute compute)
     {
-        EvalError local;
-        MathContext context{m_reporter, local};
+        m_local.clear();
+        MathContext context{m_reporter, m_local};
         const double r = compute(context);
-        if (local.mark()) {
+        if (m_local.mark()) {
             if (m_complexMode)
                 return false;
-            m_error.record(local.message());
+            m_error.record(m_local.message());
         }
         result = r;
         return true;
@@ -350,17 +361,26 @@ private:
     Reporter& m_reporter;
     EvalError& m_error;
     bool m_complexMode;
+    std::vector<Operand>& m_operands; // the operands seen so far, innermost last
     /// +1 where a dropped operand starts, -1 where it ends.
-    std::vector<int> m_dropped;
+    std::vector<int>& m_dropped;
+    EvalError& m_local;
 };
 
 } // namespace
+
+void foldWellFormed(Chain& prefix, Reporter& reporter, EvalError& error, bool complexMode)
+{
+    assert(wellFormed(prefix));
+    thread_local FoldScratch scratch;
+    Folder(prefix, reporter, error, complexMode, scratch).run();
+}
 
 bool foldConstants(Chain& prefix, Reporter& reporter, EvalError& error, bool complexMode)
 {
     if (!wellFormed(prefix))
         return false;
-    Folder(prefix, reporter, error, complexMode).run();
+    foldWellFormed(prefix, reporter, error, complexMode);
     return true;
 }
 

@@ -21,6 +21,10 @@ class Reporter;
 /// being folded to a failed result.
 bool foldConstants(Chain& prefix, Reporter& reporter, EvalError& error, bool complexMode = false);
 
+/// foldConstants for a chain that is one well-formed expression by construction (the
+/// differentiator builds only such chains), without checking it first.
+void foldWellFormed(Chain& prefix, Reporter& reporter, EvalError& error, bool complexMode = false);
+
 /// Folds a postfix chain: the folded chain in postfix order, or a copy of `postfix` when
 /// it is not one well-formed expression.
 Chain foldPostfix(const Chain& postfix, Reporter& reporter, EvalError& error,

@@ -523,7 +523,7 @@ private:
 /// The constant folding of a finished derivative (prefix order, in place).
 void foldDerivative(Chain& prefix, Reporter& reporter, EvalError& error, bool complexMode)
 {
-    foldConstants(prefix, reporter, error, complexMode);
+    foldWellFormed(prefix, reporter, error, complexMode);
 }
 
 } // namespace
