@@ -2,6 +2,7 @@
 #include "ResultTable.h"
 
 #include "GuardedMath.h"
+#include "NumberText.h"
 
 #include <cmath>
 #include <cstdio>
@@ -22,11 +23,10 @@ std::string formatName(const std::string& name)
 std::string formatResultValue(double value)
 {
     const double a = std::fabs(value);
-    char buffer[64];
+    char buffer[kFixedTextSize];
     if ((a > 1e-5 && a < 1e5) || a <= TINY)
-        std::snprintf(buffer, sizeof buffer, "%15.7lf", value);
-    else
-        std::snprintf(buffer, sizeof buffer, "%15.6le", value);
+        return std::string(buffer, formatFixed(buffer, value, 15, 7));
+    std::snprintf(buffer, sizeof buffer, "%15.6le", value);
     return buffer;
 }
 

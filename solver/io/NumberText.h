@@ -2,6 +2,7 @@
 // process locale says, and a conversion succeeds only when it takes the whole text.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 namespace varnel {
@@ -11,5 +12,13 @@ namespace varnel {
 bool parseDecimal(std::string_view text, double& value);
 /// A decimal integer with an optional sign that fits an int, whole text only.
 bool parseInteger(std::string_view text, int& value);
+
+/// Room for any text of formatFixed with a width and a precision below 32.
+constexpr std::size_t kFixedTextSize = 400;
+
+/// Writes `value` as printf's "%*.*f" with `width` and `precision` (both below 32) would,
+/// in the "C" locale, into `out` (at least kFixedTextSize characters); returns the
+/// length. No terminating zero is written.
+std::size_t formatFixed(char* out, double value, int width, int precision);
 
 } // namespace varnel

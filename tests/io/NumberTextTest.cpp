@@ -1,0 +1,94 @@
+// Fixed-point formatting against the C library's printf, character for character, on
+// values chosen to break a formatter: ties, carries, the edges of the range, signed
+// zeros, infinities and NaNs, and a sweep of random bit patterns.
+#include "NumberText.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+
+using namespace varnel;
+
+namespace {
+
+std::string printed(double value, int width, int precision)
+{
+    char text[kFixedTextSize];
+    std::snprintf(text, sizeof text, "%*.*f", width, precision, value);
+    return text;
+}
+
+std::string formatted(double value, int width, int precision)
+{
+    char text[kFixedTextSize];
+    return std::string(text, formatFixed(text, value, width, precision));
+}
+
+TEST(FormatFixed, AgreesWithPrintfOnHostileValues)
+{
+    const double values[] = {0.0,
+                             -0.0,
+                             1.0,
+                             -1.0,
+                             0.5,
+                             2.5,
+                             0.0000005,
+                             0.0000015,
+                             0.0000025,
+                             0.00000049999999999,
+                             0.9999995,
+                             9.9999995,
+                             99999.99999995,
+                             1e-7,
+                             -1e-7,
+                             5e-324,
+                             -5e-324,
+                             2.2250738585072014e-308,
+                             1.7976931348623157e308,
+                             -1.7976931348623157e308,
+                             1e35,
+                             1e-35,
+                             0.1,
+                             0.3,
+                             1.0 / 3.0,
+                             2.0 / 3.0,
+                             123456789.123456789,
+                             4503599627370496.5,
+                             9007199254740993.0,
+                             0.125,
+                             0.0625,
+                             1.0000005,
+                             -0.0000004,
+                             std::numeric_limits<double>::infinity(),
+                             -std::numeric_limits<double>::infinity(),
+                             std::numeric_limits<double>::quiet_NaN(),
+                             -std::numeric_limits<double>::quiet_NaN()};
+    const int formats[][2] = {{10, 6}, {15, 7}, {0, 0}, {1, 3}, {31, 31}};
+    for (const auto& f : formats)
+        for (double v : values)
+            EXPECT_EQ(formatted(v, f[0], f[1]), printed(v, f[0], f[1]))
+                << "%" << f[0] << "." << f[1] << "f of " << v;
+}
+
+TEST(FormatFixed, AgreesWithPrintfOnRandomBitPatterns)
+{
+    std::mt19937_64 random(20261208);
+    for (int k = 0; k < 20000; ++k) {
+        const std::uint64_t bits = random();
+        double v = 0.0;
+        std::memcpy(&v, &bits, sizeof v);
+        // Magnitudes where six or seven decimals matter, and anywhere at all.
+        int exponent = 0;
+        const double scaled = k % 2 == 0 ? std::ldexp(std::frexp(v, &exponent), k % 60 - 40) : v;
+        ASSERT_EQ(formatted(scaled, 10, 6), printed(scaled, 10, 6)) << scaled;
+        ASSERT_EQ(formatted(scaled, 15, 7), printed(scaled, 15, 7)) << scaled;
+    }
+}
+
+} // namespace
