@@ -14,15 +14,7 @@ namespace varnel {
 
 namespace {
 
-/// One simplified operand: the tokens [start, end) of the chain; `head` is its first token
-/// that is not void (the operation, or the constant or variable it was reduced to), and
-/// `argument` the head of its operation's first operand (none for a constant or variable).
-struct Operand {
-    std::size_t start;
-    std::size_t end;
-    std::size_t head;
-    std::size_t argument;
-};
+using Operand = FoldBuffers::Operand;
 
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
@@ -59,20 +51,12 @@ bool isPlainValue(const Token& t, double v)
     return isPlainConstant(t) && t.value == v;
 }
 
-/// Buffers of the folding, kept per thread from one chain to the next: a run folds every
-/// equation and every derivative, and most of them are short.
-struct FoldScratch {
-    std::vector<Operand> operands;
-    std::vector<int> dropped;
-    EvalError local; // the error of one computation
-};
-
 class Folder {
 public:
     Folder(Chain& chain, Reporter& reporter, EvalError& error, bool complexMode,
-           FoldScratch& scratch)
+           FoldBuffers& buffers)
         : m_chain(chain), m_reporter(reporter), m_error(error), m_complexMode(complexMode),
-          m_operands(scratch.operands), m_dropped(scratch.dropped), m_local(scratch.local)
+          m_operands(buffers.operands), m_dropped(buffers.dropped), m_local(buffers.local)
     {
         m_dropped.assign(chain.size() + 1, 0);
         m_operands.clear();
@@ -369,18 +353,19 @@ private:
 
 } // namespace
 
-void foldWellFormed(Chain& prefix, Reporter& reporter, EvalError& error, bool complexMode)
+void foldWellFormed(Chain& prefix, Reporter& reporter, EvalError& error, bool complexMode,
+                    FoldBuffers& buffers)
 {
     assert(wellFormed(prefix));
-    thread_local FoldScratch scratch;
-    Folder(prefix, reporter, error, complexMode, scratch).run();
+    Folder(prefix, reporter, error, complexMode, buffers).run();
 }
 
 bool foldConstants(Chain& prefix, Reporter& reporter, EvalError& error, bool complexMode)
 {
     if (!wellFormed(prefix))
         return false;
-    foldWellFormed(prefix, reporter, error, complexMode);
+    FoldBuffers buffers;
+    foldWellFormed(prefix, reporter, error, complexMode, buffers);
     return true;
 }
 
