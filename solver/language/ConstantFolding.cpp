@@ -62,7 +62,8 @@ public:
         m_operands.clear();
     }
 
-    void run()
+    /// Folds the chain; returns the number of tokens that are not void.
+    std::size_t run()
     {
         std::vector<Operand>& operands = m_operands;
         for (std::size_t i = m_chain.size(); i-- > 0;) {
@@ -90,11 +91,15 @@ public:
         // Dropped operands are voided in one sweep at the end: voiding each one as it is
         // dropped would walk the same tokens again and again in deeply nested chains.
         int open = 0;
+        std::size_t kept = 0;
         for (std::size_t i = 0; i < m_chain.size(); ++i) {
             open += m_dropped[i];
             if (open > 0)
                 makeVoid(i);
+            else if (m_chain[i].kind != kind::Void)
+                ++kept;
         }
+        return kept;
     }
 
 private:
@@ -353,11 +358,11 @@ private:
 
 } // namespace
 
-void foldWellFormed(Chain& prefix, Reporter& reporter, EvalError& error, bool complexMode,
-                    FoldBuffers& buffers)
+std::size_t foldWellFormed(Chain& prefix, Reporter& reporter, EvalError& error, bool complexMode,
+                           FoldBuffers& buffers)
 {
     assert(wellFormed(prefix));
-    Folder(prefix, reporter, error, complexMode, buffers).run();
+    return Folder(prefix, reporter, error, complexMode, buffers).run();
 }
 
 bool foldConstants(Chain& prefix, Reporter& reporter, EvalError& error, bool complexMode)

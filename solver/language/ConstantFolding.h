@@ -43,9 +43,10 @@ struct FoldBuffers {
 };
 
 /// foldConstants for a chain that is one well-formed expression by construction (the
-/// differentiator builds only such chains), without checking it first.
-void foldWellFormed(Chain& prefix, Reporter& reporter, EvalError& error, bool complexMode,
-                    FoldBuffers& buffers);
+/// differentiator builds only such chains), without checking it first. Returns the number
+/// of tokens that are not void.
+std::size_t foldWellFormed(Chain& prefix, Reporter& reporter, EvalError& error, bool complexMode,
+                           FoldBuffers& buffers);
 
 /// Folds a postfix chain: the folded chain in postfix order, or a copy of `postfix` when
 /// it is not one well-formed expression.

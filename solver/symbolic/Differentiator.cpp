@@ -553,10 +553,12 @@ bool Differentiator::differentiate(const Chain& postfix, std::uint32_t variable,
     Chain& out = m_scratch->out;
     out.clear();
     step(prefix, 0, variable, out);
-    // A refused derivative is not used; it is left unfolded.
-    if (!m_failed)
-        foldWellFormed(out, m_reporter, m_foldError, complexMode, m_scratch->folding);
+    // A refused derivative is not used; it is left unfolded (and has no void tokens).
+    const std::size_t kept =
+        m_failed ? out.size()
+                 : foldWellFormed(out, m_reporter, m_foldError, complexMode, m_scratch->folding);
     derivative.clear();
+    derivative.reserve(kept + 1);
     for (auto it = out.rbegin(); it != out.rend(); ++it)
         if (it->kind != kind::Void)
             derivative.push_back(*it);
