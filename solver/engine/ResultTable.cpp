@@ -9,6 +9,8 @@
 
 namespace varnel {
 
+static_assert(kZeroMagnitude == TINY, "tables write what the library takes for zero in fixed form");
+
 namespace {
 constexpr std::size_t kFieldsPerPiece = 13;
 
@@ -22,12 +24,7 @@ std::string formatName(const std::string& name)
 
 std::string formatResultValue(double value)
 {
-    const double a = std::fabs(value);
-    char buffer[kFixedTextSize];
-    if ((a > 1e-5 && a < 1e5) || a <= TINY)
-        return std::string(buffer, formatFixed(buffer, value, 15, 7));
-    std::snprintf(buffer, sizeof buffer, "%15.6le", value);
-    return buffer;
+    return formatTableNumber(value);
 }
 
 void ResultTable::writeValues(const std::vector<double>& values, bool toTable, bool toCallback,

@@ -106,4 +106,30 @@ std::size_t formatFixed(char* out, double value, int width, int precision)
     return padding + length;
 }
 
+void appendTableNumber(std::string& text, double value, int width)
+{
+    const double a = std::fabs(value);
+    char buffer[64];
+    std::size_t length = 0;
+    if (!std::isfinite(value)) {
+        length = static_cast<std::size_t>(std::snprintf(buffer, sizeof buffer, "%e", value));
+    } else {
+        const bool fixed = (a > 1e-5 && a < 1e5) || a <= kZeroMagnitude;
+        const auto result = std::to_chars(
+            buffer, buffer + sizeof buffer, value,
+            fixed ? std::chars_format::fixed : std::chars_format::scientific, fixed ? 7 : 6);
+        length = static_cast<std::size_t>(result.ptr - buffer);
+    }
+    if (length < static_cast<std::size_t>(width))
+        text.append(static_cast<std::size_t>(width) - length, ' ');
+    text.append(buffer, length);
+}
+
+std::string formatTableNumber(double value)
+{
+    std::string text;
+    appendTableNumber(text, value);
+    return text;
+}
+
 } // namespace varnel

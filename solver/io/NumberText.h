@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace varnel {
@@ -20,5 +21,15 @@ constexpr std::size_t kFixedTextSize = 400;
 /// in the "C" locale, into `out` (at least kFixedTextSize characters); returns the
 /// length. No terminating zero is written.
 std::size_t formatFixed(char* out, double value, int width, int precision);
+
+/// Magnitude at or below which a value counts as zero in the library (its TINY).
+constexpr double kZeroMagnitude = 1e-50;
+
+/// Appends `value` in the form of the result tables, right-aligned in `width` characters:
+/// "%.7f" for 1e-5 < |v| < 1e5 and for |v| <= 1e-50, "%.6e" otherwise (the digits
+/// printf would write).
+void appendTableNumber(std::string& text, double value, int width = 15);
+/// The text appendTableNumber appends, in the width of the tables.
+std::string formatTableNumber(double value);
 
 } // namespace varnel

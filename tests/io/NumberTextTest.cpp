@@ -1,6 +1,6 @@
-// Fixed-point formatting against the C library's printf, character for character, on
-// values chosen to break a formatter: ties, carries, the edges of the range, signed
-// zeros, infinities and NaNs, and a sweep of random bit patterns.
+// Number formatting against the C library's printf, character for character, on values
+// chosen to break a formatter: ties, carries, the edges of the ranges, signed zeros,
+// infinities and NaNs, and sweeps of random values.
 #include "NumberText.h"
 
 #include <gtest/gtest.h>
@@ -89,6 +89,46 @@ TEST(FormatFixed, AgreesWithPrintfOnRandomBitPatterns)
         ASSERT_EQ(formatted(scaled, 10, 6), printed(scaled, 10, 6)) << scaled;
         ASSERT_EQ(formatted(scaled, 15, 7), printed(scaled, 15, 7)) << scaled;
     }
+}
+
+TEST(TableNumber, IsPrintfsFixedOrExponentFormByMagnitude)
+{
+    auto printedTable = [](double v) {
+        const double a = std::fabs(v);
+        char text[kFixedTextSize];
+        std::snprintf(text, sizeof text, (a > 1e-5 && a < 1e5) || a <= 1e-50 ? "%15.7f" : "%15.6e",
+                      v);
+        return std::string(text);
+    };
+    const double edges[] = {0.0,
+                            -0.0,
+                            1e-5,
+                            -1e-5,
+                            1.0000001e-5,
+                            99999.99999999,
+                            1e5,
+                            -1e5,
+                            1e-50,
+                            1.0001e-50,
+                            1e-51,
+                            9.9999995e-6,
+                            1e100,
+                            -1e-300,
+                            1e300,
+                            0.1,
+                            std::numeric_limits<double>::infinity(),
+                            std::numeric_limits<double>::quiet_NaN()};
+    for (double v : edges)
+        EXPECT_EQ(formatTableNumber(v), printedTable(v)) << v;
+    std::mt19937_64 random(5);
+    for (int k = 0; k < 20000; ++k) {
+        const double v = std::ldexp(static_cast<double>(random() >> 11) / 9007199254740992.0 - 0.5,
+                                    static_cast<int>(random() % 400) - 200);
+        ASSERT_EQ(formatTableNumber(v), printedTable(v)) << v;
+    }
+    std::string unpadded;
+    appendTableNumber(unpadded, 2.5, 0);
+    EXPECT_EQ(unpadded, "2.5000000");
 }
 
 } // namespace
