@@ -7,6 +7,7 @@
 #include "EquationPrinter.h"
 #include "EquationSaver.h"
 #include "LineWriter.h"
+#include "PowerFlowSystem.h"
 #include "Reporter.h"
 
 #include <benchmark/benchmark.h>
@@ -19,70 +20,15 @@ namespace {
 
 using namespace varnel;
 
-constexpr std::uint32_t kBuses = 1000; // two equations per bus
-
-Token C(double v)
-{
-    return makeConstant(v);
-}
-Token X(std::uint32_t k)
-{
-    return makeVariable(k);
-}
-Token B(std::uint8_t code)
-{
-    return makeBinaryToken(code);
-}
-Token U(std::uint8_t code)
-{
-    return makeUnaryToken(code);
-}
-
-std::uint32_t magnitude(std::uint32_t bus)
-{
-    return 2 * bus + 1;
-}
-std::uint32_t angle(std::uint32_t bus)
-{
-    return 2 * bus + 2;
-}
-
-void append(Chain& chain, std::initializer_list<Token> tokens)
-{
-    chain.insert(chain.end(), tokens.begin(), tokens.end());
-}
-
-/// The active (reactive) power balance of bus i in polar form, with its three neighbours.
-Chain powerBalance(std::uint32_t i, bool reactive)
-{
-    const std::uint32_t neighbours[] = {(i + 1) % kBuses, (i + kBuses - 1) % kBuses,
-                                        (i * 7 + 13) % kBuses};
-    const double g = 1.0 + 0.01 * (i % 17), b = -5.0 - 0.1 * (i % 11);
-    const std::uint8_t first = reactive ? 'S' : 'C', second = reactive ? 'C' : 'S';
-    Chain c;
-    c.push_back(X(magnitude(i)));
-    for (int n = 0; n < 3; ++n) {
-        const std::uint32_t k = neighbours[n];
-        append(c, {X(magnitude(k)), C(g), X(angle(i)), X(angle(k)), B('-'), U(first), B('*'), C(b),
-                   X(angle(i)), X(angle(k)), B('-'), U(second), B('*'), B(reactive ? '-' : '+'),
-                   B('*')});
-        if (n > 0)
-            c.push_back(B('+'));
-    }
-    append(c, {B('*'), C(reactive ? 0.3 : 0.9), B('-'), makeToken(kind::End, ' ', 0, 0.0)});
-    return c;
-}
-
 EquationSet generatedSet()
 {
     EquationSet set;
-    for (std::uint32_t bus = 0; bus < kBuses; ++bus) {
+    for (std::uint32_t bus = 0; bus < bench::kBuses; ++bus) {
         set.variables.add("V" + std::to_string(bus + 1), 1.0);
         set.variables.add("theta" + std::to_string(bus + 1), 0.0);
     }
-    for (std::uint32_t i = 0; i < kBuses; ++i)
-        for (const bool reactive : {false, true})
-            set.equations.push_back({powerBalance(i, reactive), '=', 0});
+    for (Chain& code : bench::powerFlowSystem())
+        set.equations.push_back({std::move(code), '=', 0});
     return set;
 }
 

@@ -6,6 +6,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -45,6 +46,7 @@ void readGeneratedFile(benchmark::State& state)
         benchmark::DoNotOptimize(set);
     }
     state.counters["bytes"] = static_cast<double>(text.size());
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
     std::filesystem::remove_all(dir);
 }
 BENCHMARK(readGeneratedFile)->Unit(benchmark::kMillisecond);

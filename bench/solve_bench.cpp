@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -89,6 +90,9 @@ int main()
     struct rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("peak memory %.1f MB\n", static_cast<double>(usage.ru_maxrss) / 1024.0);
-    std::filesystem::remove_all(dir);
+    // VARNEL_BENCH_KEEP=1 leaves the files (and their products) for timing varnel-cli runs.
+    const char* keep = std::getenv("VARNEL_BENCH_KEEP");
+    if (keep == nullptr || std::string(keep) != "1")
+        std::filesystem::remove_all(dir);
     return 0;
 }

@@ -41,8 +41,8 @@ void Homotopy::transform(RunContext& context, Jacobian& jacobian)
                       makeToken(kind::End, ' ', 0, 0.0)};
     parameter.relation = ' ';
     context.set.equations.push_back(std::move(parameter));
-    context.settings.method = METHOD_HOMOTOPY;
-    context.settings.jacobianMethod = JACOBIAN_SYMBOLIC;
+    context.settings.method = method::Homotopy;
+    context.settings.jacobianMethod = jacobian::Symbolic;
     jacobian.invalidate();
 }
 
@@ -110,14 +110,14 @@ void Homotopy::solve(RunContext& context, Jacobian& jacobian, NewtonIteration& n
         }
         setTarget(tau);
         const double t = x[m_variable];
-        if (context.settings.method != METHOD_HOMOTOPY || context.reporter.runError || t >= 1.0 ||
+        if (context.settings.method != method::Homotopy || context.reporter.runError || t >= 1.0 ||
             h < kSmallestStep)
             break;
     }
 
     if (lastConverged && !context.reporter.runError) {
         setTarget(1.0);
-        context.settings.method = METHOD_ROBUST;
+        context.settings.method = method::Robust;
         if (!newton.iterate(context, jacobian, true))
             return;
         m_succeeded = newton.converged(context);

@@ -31,7 +31,7 @@ void Jacobian::release()
 bool Jacobian::buildStructure(RunContext& context)
 {
     const int n = context.set.equationCount();
-    if (context.settings.jacobianMethod != JACOBIAN_SYMBOLIC) {
+    if (context.settings.jacobianMethod != jacobian::Symbolic) {
         PhaseClock clock(context.times.structure);
         buildIncrementalStructure(context.set, m_matrix);
         return true;
@@ -83,7 +83,7 @@ void Jacobian::evaluate(RunContext& context, const EquationOrdering& ordering, i
         reporter.send("\n"); // ends the message's line: the next message starts its own
         onFailure(equation);
     };
-    const bool incremental = context.settings.jacobianMethod == JACOBIAN_INCREMENTAL;
+    const bool incremental = context.settings.jacobianMethod == jacobian::Incremental;
     const double deltaJ = context.settings.deltaJ;
     for (int p = first; p <= last; ++p) {
         const int i = group > 0 ? ordering.equationAt(p) : p;

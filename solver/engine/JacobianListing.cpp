@@ -22,6 +22,11 @@ constexpr std::size_t kLineLimit = 255;
 /// Appends n right-aligned in `width` characters, as "%*d" would.
 void appendInteger(std::string& out, long n, int width)
 {
+    if (n >= 0 && n < 10 && width >= 1) { // the index of most tokens is 0
+        out.append(static_cast<std::size_t>(width - 1), ' ');
+        out += static_cast<char>('0' + n);
+        return;
+    }
     char digits[32];
     auto [end, ec] = std::to_chars(digits, digits + sizeof digits, n);
     const auto length = static_cast<int>(end - digits);

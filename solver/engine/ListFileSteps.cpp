@@ -3,6 +3,7 @@
 #include "ListFileSteps.h"
 
 #include "NumberText.h"
+#include "Symbols.h"
 
 #include <cstdint>
 
@@ -11,7 +12,7 @@ namespace varnel {
 namespace {
 constexpr std::size_t kListHeaderLimit = 1255;
 constexpr std::size_t kListLineLimit = 255;
-constexpr std::uint8_t kStartValueMark = 0xBB;
+constexpr std::uint8_t kStartValueMark = symbol::StartingValueRelation;
 
 bool isListSeparator(char c)
 {

@@ -181,7 +181,7 @@ bool NewtonIteration::iterate(RunContext& context, Jacobian& jacobian, bool show
     m_errorText.clear();
     m_work.assign(static_cast<std::size_t>(context.set.equationCount()) + 1, 0.0);
     for (;;) {
-        if (context.settings.method == METHOD_NEWTON || context.settings.method == METHOD_ROBUST)
+        if (context.settings.method == method::Newton || context.settings.method == method::Robust)
             trace("Newton Method!\n");
         ++m_iterationCount;
         context.times.newtonIterations = m_iterationCount;

@@ -2,11 +2,14 @@
 #include "ResultTable.h"
 
 #include "GuardedMath.h"
+#include "NumberText.h"
 
 #include <cmath>
 #include <cstdio>
 
 namespace varnel {
+
+static_assert(kZeroMagnitude == TINY, "tables write what the library takes for zero in fixed form");
 
 namespace {
 constexpr std::size_t kFieldsPerPiece = 13;
@@ -21,13 +24,7 @@ std::string formatName(const std::string& name)
 
 std::string formatResultValue(double value)
 {
-    const double a = std::fabs(value);
-    char buffer[64];
-    if ((a > 1e-5 && a < 1e5) || a <= TINY)
-        std::snprintf(buffer, sizeof buffer, "%15.7lf", value);
-    else
-        std::snprintf(buffer, sizeof buffer, "%15.6le", value);
-    return buffer;
+    return formatTableNumber(value);
 }
 
 void ResultTable::writeValues(const std::vector<double>& values, bool toTable, bool toCallback,

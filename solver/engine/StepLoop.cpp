@@ -102,7 +102,7 @@ void StepLoop::runSteps(RunContext& context, int total)
 void StepLoop::solveStep(RunContext& context)
 {
     bool solved = false;
-    if (context.settings.method == METHOD_HOMOTOPY) {
+    if (context.settings.method == method::Homotopy) {
         m_homotopy.solve(context, m_jacobian, m_newton);
         solved = m_homotopy.succeeded();
     } else {
@@ -215,7 +215,7 @@ bool StepLoop::solveAlgebraic(RunContext& context)
         context.lastTry = true;
         context.reporter.runError = false;
         runSteps(context, 1);
-    } else if (context.settings.method != METHOD_HOMOTOPY) {
+    } else if (context.settings.method != method::Homotopy) {
         for (long mask = 1; mask <= masks; ++mask) {
             context.reporter.send("IF MASK: ");
             context.reporter.sendf("%4ld", mask);
@@ -229,8 +229,8 @@ bool StepLoop::solveAlgebraic(RunContext& context)
         }
     }
     if (context.settings.autoHomotopy && !m_success)
-        context.settings.method = METHOD_HOMOTOPY;
-    if (context.settings.method == METHOD_HOMOTOPY && !m_success) {
+        context.settings.method = method::Homotopy;
+    if (context.settings.method == method::Homotopy && !m_success) {
         context.reporter.send("\n");
         context.reporter.send("Performing Homotopy Transformation ");
         context.set.equations = m_savedEquations;

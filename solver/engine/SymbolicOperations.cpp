@@ -9,6 +9,7 @@
 #include "LineWriter.h"
 #include "OptionsLine.h"
 #include "Simplifier.h"
+#include "Symbols.h"
 
 #include <cmath>
 #include <cstdio>
@@ -188,7 +189,7 @@ OperationResult SymbolicOperations::exportJacobian(bool withStartingValues)
     std::string text;
     for (const Equation& eq : set.equations) {
         const Chain prefix = toPrefix(eq.code);
-        if (eq.relation == 0xF2 || eq.relation == 0xF3) {
+        if (eq.relation == symbol::AtLeastRelation || eq.relation == symbol::AtMostRelation) {
             if (!printer.printEquation(prefix, eq.relation, lines))
                 return OperationResult::Failed;
         } else {

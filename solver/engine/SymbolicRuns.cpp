@@ -3,6 +3,7 @@
 #include "SymbolicRuns.h"
 
 #include "Simplifier.h"
+#include "Symbols.h"
 
 #include "Compilation.h"
 #include "ComplexToReal.h"
@@ -167,7 +168,8 @@ bool readCases(RunContext& context, MeasuredCases& cases)
     for (std::string word : splitWords(line)) {
         if (word.size() >= 2 && word.front() == '"' && word.back() == '"')
             word = word.substr(1, word.size() - 2);
-        if (!word.empty() && static_cast<unsigned char>(word.back()) == 0xBB)
+        if (!word.empty() &&
+            static_cast<unsigned char>(word.back()) == symbol::StartingValueRelation)
             word.pop_back();
         cases.names.push_back(word.substr(0, kMaxNameLength));
     }

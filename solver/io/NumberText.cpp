@@ -2,6 +2,9 @@
 #include "NumberText.h"
 
 #include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <system_error>
 
 namespace varnel {
@@ -81,6 +84,52 @@ bool parseInteger(std::string_view text, int& value)
         return false;
     value = v;
     return true;
+}
+
+std::size_t formatFixed(char* out, double value, int width, int precision)
+{
+    // Both print the exact binary value rounded to nearest, ties to even: the digits agree.
+    char digits[kFixedTextSize];
+    std::size_t length = 0;
+    if (std::isfinite(value)) {
+        const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value,
+                                             std::chars_format::fixed, precision);
+        length = ec == std::errc() ? static_cast<std::size_t>(end - digits) : 0;
+    }
+    if (length == 0) // infinities and NaNs, spelt as printf spells them
+        return static_cast<std::size_t>(
+            std::snprintf(out, kFixedTextSize, "%*.*f", width, precision, value));
+    const std::size_t padding =
+        length < static_cast<std::size_t>(width) ? static_cast<std::size_t>(width) - length : 0;
+    std::memset(out, ' ', padding);
+    std::memcpy(out + padding, digits, length);
+    return padding + length;
+}
+
+void appendTableNumber(std::string& text, double value, int width)
+{
+    const double a = std::fabs(value);
+    char buffer[64];
+    std::size_t length = 0;
+    if (!std::isfinite(value)) {
+        length = static_cast<std::size_t>(std::snprintf(buffer, sizeof buffer, "%e", value));
+    } else {
+        const bool fixed = (a > 1e-5 && a < 1e5) || a <= kZeroMagnitude;
+        const auto result = std::to_chars(
+            buffer, buffer + sizeof buffer, value,
+            fixed ? std::chars_format::fixed : std::chars_format::scientific, fixed ? 7 : 6);
+        length = static_cast<std::size_t>(result.ptr - buffer);
+    }
+    if (length < static_cast<std::size_t>(width))
+        text.append(static_cast<std::size_t>(width) - length, ' ');
+    text.append(buffer, length);
+}
+
+std::string formatTableNumber(double value)
+{
+    std::string text;
+    appendTableNumber(text, value);
+    return text;
 }
 
 } // namespace varnel

@@ -6,6 +6,7 @@
 #include "GuardedMath.h"
 #include "Operations.h"
 
+#include <cassert>
 #include <cstddef>
 #include <vector>
 
@@ -13,15 +14,7 @@ namespace varnel {
 
 namespace {
 
-/// One simplified operand: the tokens [start, end) of the chain; `head` is its first token
-/// that is not void (the operation, or the constant or variable it was reduced to), and
-/// `argument` the head of its operation's first operand (none for a constant or variable).
-struct Operand {
-    std::size_t start;
-    std::size_t end;
-    std::size_t head;
-    std::size_t argument;
-};
+using Operand = FoldBuffers::Operand;
 
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
@@ -60,16 +53,19 @@ bool isPlainValue(const Token& t, double v)
 
 class Folder {
 public:
-    Folder(Chain& chain, Reporter& reporter, EvalError& error, bool complexMode)
+    Folder(Chain& chain, Reporter& reporter, EvalError& error, bool complexMode,
+           FoldBuffers& buffers)
         : m_chain(chain), m_reporter(reporter), m_error(error), m_complexMode(complexMode),
-          m_dropped(chain.size() + 1, 0)
+          m_operands(buffers.operands), m_dropped(buffers.dropped), m_local(buffers.local)
     {
+        m_dropped.assign(chain.size() + 1, 0);
+        m_operands.clear();
     }
 
-    void run()
+    /// Folds the chain; returns the number of tokens that are not void.
+    std::size_t run()
     {
-        std::vector<Operand> operands;
-        operands.reserve(64);
+        std::vector<Operand>& operands = m_operands;
         for (std::size_t i = m_chain.size(); i-- > 0;) {
             switch (m_chain[i].kind) {
             case kind::Constant:
@@ -95,11 +91,15 @@ public:
         // Dropped operands are voided in one sweep at the end: voiding each one as it is
         // dropped would walk the same tokens again and again in deeply nested chains.
         int open = 0;
+        std::size_t kept = 0;
         for (std::size_t i = 0; i < m_chain.size(); ++i) {
             open += m_dropped[i];
             if (open > 0)
                 makeVoid(i);
+            else if (m_chain[i].kind != kind::Void)
+                ++kept;
         }
+        return kept;
     }
 
 private:
@@ -117,13 +117,13 @@ private:
     /// operation is then left to the complex evaluator and false returned.
     template <typename Compute> bool computed(double& result, Compute compute)
     {
-        EvalError local;
-        MathContext context{m_reporter, local};
+        m_local.clear();
+        MathContext context{m_reporter, m_local};
         const double r = compute(context);
-        if (local.mark()) {
+        if (m_local.mark()) {
             if (m_complexMode)
                 return false;
-            m_error.record(local.message());
+            m_error.record(m_local.message());
         }
         result = r;
         return true;
@@ -350,17 +350,27 @@ private:
     Reporter& m_reporter;
     EvalError& m_error;
     bool m_complexMode;
+    std::vector<Operand>& m_operands; // the operands seen so far, innermost last
     /// +1 where a dropped operand starts, -1 where it ends.
-    std::vector<int> m_dropped;
+    std::vector<int>& m_dropped;
+    EvalError& m_local;
 };
 
 } // namespace
+
+std::size_t foldWellFormed(Chain& prefix, Reporter& reporter, EvalError& error, bool complexMode,
+                           FoldBuffers& buffers)
+{
+    assert(wellFormed(prefix));
+    return Folder(prefix, reporter, error, complexMode, buffers).run();
+}
 
 bool foldConstants(Chain& prefix, Reporter& reporter, EvalError& error, bool complexMode)
 {
     if (!wellFormed(prefix))
         return false;
-    Folder(prefix, reporter, error, complexMode).run();
+    FoldBuffers buffers;
+    foldWellFormed(prefix, reporter, error, complexMode, buffers);
     return true;
 }
 

@@ -6,6 +6,9 @@
 #include "Code.h"
 #include "RealArithmetic.h"
 
+#include <cstddef>
+#include <vector>
+
 namespace varnel {
 
 class Reporter;
@@ -20,6 +23,30 @@ class Reporter;
 /// (SQRT(-4), LN(-1), (-8)^(1/3), ARCSIN(2)) is left for the complex evaluator instead of
 /// being folded to a failed result.
 bool foldConstants(Chain& prefix, Reporter& reporter, EvalError& error, bool complexMode = false);
+
+/// The working buffers of the folding, for a caller that folds many chains one after
+/// the other and keeps them from one chain to the next.
+struct FoldBuffers {
+    /// One folded operand: the tokens [start, end) of the chain; `head` is its first token
+    /// that is not void (the operation, or the constant or variable it was reduced to),
+    /// and `argument` the head of its operation's first operand (none for a constant or
+    /// a variable).
+    struct Operand {
+        std::size_t start;
+        std::size_t end;
+        std::size_t head;
+        std::size_t argument;
+    };
+    std::vector<Operand> operands; // the operands seen so far, innermost last
+    std::vector<int> dropped;      // +1 where a dropped operand starts, -1 where it ends
+    EvalError local;               // the error of one computation
+};
+
+/// foldConstants for a chain that is one well-formed expression by construction (the
+/// differentiator builds only such chains), without checking it first. Returns the number
+/// of tokens that are not void.
+std::size_t foldWellFormed(Chain& prefix, Reporter& reporter, EvalError& error, bool complexMode,
+                           FoldBuffers& buffers);
 
 /// Folds a postfix chain: the folded chain in postfix order, or a copy of `postfix` when
 /// it is not one well-formed expression.

@@ -1,6 +1,7 @@
 // Hashing, wrap-around probing and entering of variable names.
 #include "NameTable.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace varnel {
@@ -28,6 +29,10 @@ bool isCutOf(std::string_view cut, std::string_view name)
 
 NameTable::NameTable(int buckets) : m_buckets(static_cast<std::size_t>(buckets > 0 ? buckets : 1))
 {
+    std::size_t slots = 1;
+    while (slots < 2 * m_buckets.size())
+        slots *= 2;
+    m_index.assign(slots, 0);
 }
 
 void NameTable::clear()
@@ -36,7 +41,9 @@ void NameTable::clear()
         b.name.clear();
         b.fullName.clear();
         b.number = 0;
+        b.digest = 0;
     }
+    std::fill(m_index.begin(), m_index.end(), 0);
 }
 
 int NameTable::homeBucket(std::string_view name, int buckets)
@@ -50,14 +57,37 @@ int NameTable::homeBucket(std::string_view name, int buckets)
     return std::abs(h % buckets) + 1;
 }
 
+std::uint32_t NameTable::digestOf(std::string_view name)
+{
+    std::uint32_t h = 2166136261u; // FNV-1a
+    for (const char c : name)
+        h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+    return h;
+}
+
+int NameTable::indexed(std::string_view name, std::uint32_t digest) const
+{
+    const std::size_t mask = m_index.size() - 1;
+    for (std::size_t slot = digest & mask; m_index[slot] != 0; slot = (slot + 1) & mask) {
+        const Bucket& b = m_buckets[static_cast<std::size_t>(m_index[slot] - 1)];
+        if (b.digest == digest && b.name == name)
+            return m_index[slot];
+    }
+    return 0;
+}
+
 int NameTable::probe(std::string_view name) const
 {
+    const std::uint32_t digest = digestOf(name);
+    if (const int bucket = indexed(name, digest); bucket != 0)
+        return bucket;
+    // A new name: the first empty bucket from its home bucket on.
     const int size = static_cast<int>(m_buckets.size());
     const int first = homeBucket(name, size);
     int bucket = first;
     do {
         const Bucket& b = m_buckets[static_cast<std::size_t>(bucket - 1)];
-        if (b.number == 0 || b.name == name)
+        if (b.number == 0)
             return bucket;
         bucket = bucket % size + 1;
     } while (bucket != first);
@@ -97,8 +127,14 @@ int NameTable::enter(std::string_view written, VariableTable& variables, Status&
         return 0;
     }
     b.name.assign(name);
+    b.digest = digestOf(b.name);
     b.fullName.assign(fullName);
     b.number = variables.add(b.name);
+    const std::size_t mask = m_index.size() - 1;
+    std::size_t slot = b.digest & mask;
+    while (m_index[slot] != 0)
+        slot = (slot + 1) & mask;
+    m_index[slot] = bucket;
     return b.number;
 }
 

@@ -5,6 +5,7 @@
 
 #include "EquationSet.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,15 +53,26 @@ public:
 private:
     struct Bucket {
         std::string name;
-        std::string fullName; // as written, before the cut
-        int number = 0;       // 0: empty
+        std::string fullName;     // as written, before the cut
+        int number = 0;           // 0: empty
+        std::uint32_t digest = 0; // digestOf(name): most buckets probed are told apart by it
     };
+
+    /// A hash of the whole (cut) name. The home bucket looks at three characters only, so
+    /// names such as x1000 ... x1999 share few home buckets and fill them in long runs.
+    static std::uint32_t digestOf(std::string_view name);
 
     /// Probes from the home bucket; returns the bucket holding `name` or the first
     /// empty one (1-based), or 0 when the probing came back to where it began.
     int probe(std::string_view name) const;
+    /// The bucket that holds `name`, found through the index; 0 when no bucket does.
+    int indexed(std::string_view name, std::uint32_t digest) const;
 
     std::vector<Bucket> m_buckets; // m_buckets[b - 1] is bucket b
+    /// The filled buckets by digest (open addressing, at most half full; 0 is a free
+    /// slot). Buckets are never emptied one by one, so the bucket of a name is where the
+    /// probing from its home bucket meets it: the index finds it without the walk.
+    std::vector<int> m_index;
     std::string m_collidingName;
 };
 

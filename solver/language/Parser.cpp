@@ -116,7 +116,10 @@ Statement Parser::parseStatement()
     s.code = std::move(m_out);
     s.relation = m_relation;
     s.eliminate = m_eliminate;
+    // The next statement is likely of about the same length: its code grows in one block,
+    // with room for the ";" that ends it.
     m_out = Chain();
+    m_out.reserve(s.code.size() + 1);
     return s;
 }
 
@@ -365,7 +368,7 @@ void Parser::wordFactor()
     const bool adjoiningParenthesis = m_lexer.parenthesisAdjoins();
     m_c = next;
 
-    if (word == "PI" || word == std::string(1, static_cast<char>(symbol::Pi))) {
+    if (word == "PI" || (word.size() == 1 && static_cast<unsigned char>(word[0]) == symbol::Pi)) {
         emitConstant(form::Pi, kPi);
         polar();
         return;
@@ -585,10 +588,12 @@ void Parser::variable(std::string_view word)
         m_lexer.error("Illegal Character #" + std::to_string(kEliminationMark));
         return;
     }
-    const std::string cut(name.substr(0, static_cast<std::size_t>(kMaxNameLength)));
-    if (m_complex && !eliminate && m_realNames.count(cut) == 0) {
-        expandComplex(name);
-        return;
+    if (m_complex && !eliminate) {
+        const std::string cut(name.substr(0, static_cast<std::size_t>(kMaxNameLength)));
+        if (m_realNames.count(cut) == 0) {
+            expandComplex(name);
+            return;
+        }
     }
     const int index = enterName(name);
     if (index == 0)

@@ -4,10 +4,10 @@
 
 #include "Evaluator.h"
 #include "GuardedMath.h"
+#include "NumberText.h"
 #include "Reporter.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 
 namespace varnel {
@@ -47,9 +47,12 @@ double solvedValue(const Chain& chain, double v, double onFailure, Evaluator& ev
 /// its field, so that neighbouring values never run together.
 void sendValue(Reporter& reporter, double value)
 {
-    char text[512];
-    std::snprintf(text, sizeof text, "%10.6f", value);
-    reporter.send(text[0] == ' ' ? std::string_view(text) : " " + std::string(text));
+    // "%10.6f", with a blank before a value that fills the field.
+    char text[kFixedTextSize + 1];
+    text[0] = ' ';
+    const std::size_t length = formatFixed(text + 1, value, 10, 6);
+    reporter.send(text[1] == ' ' ? std::string_view(text + 1, length)
+                                 : std::string_view(text, length + 1));
 }
 
 } // namespace

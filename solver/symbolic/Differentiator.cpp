@@ -40,6 +40,7 @@ struct Differentiator::Scratch {
     std::vector<std::size_t> complete;
     std::vector<Work> stack;
     std::vector<Work> rule;
+    FoldBuffers folding;
 };
 
 namespace {
@@ -520,12 +521,6 @@ private:
     bool m_depthReported = false;
 };
 
-/// The constant folding of a finished derivative (prefix order, in place).
-void foldDerivative(Chain& prefix, Reporter& reporter, EvalError& error, bool complexMode)
-{
-    foldConstants(prefix, reporter, error, complexMode);
-}
-
 } // namespace
 
 Differentiator::Differentiator(Reporter& reporter)
@@ -558,10 +553,12 @@ bool Differentiator::differentiate(const Chain& postfix, std::uint32_t variable,
     Chain& out = m_scratch->out;
     out.clear();
     step(prefix, 0, variable, out);
-    // A refused derivative is not used; it is left unfolded.
-    if (!m_failed)
-        foldDerivative(out, m_reporter, m_foldError, complexMode);
+    // A refused derivative is not used; it is left unfolded (and has no void tokens).
+    const std::size_t kept =
+        m_failed ? out.size()
+                 : foldWellFormed(out, m_reporter, m_foldError, complexMode, m_scratch->folding);
     derivative.clear();
+    derivative.reserve(kept + 1);
     for (auto it = out.rbegin(); it != out.rend(); ++it)
         if (it->kind != kind::Void)
             derivative.push_back(*it);

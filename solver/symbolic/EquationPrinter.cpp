@@ -5,6 +5,7 @@
 
 #include "GuardedMath.h"
 #include "LineWriter.h"
+#include "NumberText.h"
 #include "Operations.h"
 #include "Reporter.h"
 #include "Symbols.h"
@@ -70,16 +71,8 @@ void appendNumber(std::string& text, double value)
     else if (std::isinf(value))
         value = value < 0.0 ? -BIG : BIG;
     if (value == 0.0)
-        value = 0.0; // no "-0.0000000"
-    const double a = std::fabs(value);
-    // to_chars with a precision writes what printf writes with it ("%.7f", "%.6e").
-    char buffer[64];
-    const bool fixed = (a > 1e-5 && a < 1e5) || a <= TINY;
-    const auto result =
-        fixed ? std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 7)
-              : std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific,
-                              6);
-    text.append(buffer, result.ptr);
+        value = 0.0;                   // no "-0.0000000"
+    appendTableNumber(text, value, 0); // the form of the result tables, unpadded
 }
 
 void appendConstant(std::string& text, const Token& t)

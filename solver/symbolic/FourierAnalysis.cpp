@@ -104,31 +104,6 @@ void toAmplitudeAndPhase(std::vector<std::complex<double>>& values, bool degrees
     }
 }
 
-void appendTableNumber(std::string& text, double value)
-{
-    // std::to_chars rounds exactly as printf does and is several times faster, which
-    // matters for tables of tens of thousands of rows.
-    constexpr int kWidth = 15;
-    const double a = std::fabs(value);
-    char buffer[64];
-    std::to_chars_result r{};
-    if ((a > 1e-5 && a < 1e5) || a <= TINY)
-        r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 7);
-    else
-        r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 6);
-    const auto length = static_cast<int>(r.ptr - buffer);
-    if (length < kWidth)
-        text.append(static_cast<std::size_t>(kWidth - length), ' ');
-    text.append(buffer, r.ptr);
-}
-
-std::string formatTableNumber(double value)
-{
-    std::string text;
-    appendTableNumber(text, value);
-    return text;
-}
-
 FourierAnalysis::FourierAnalysis(Reporter& reporter) : m_reporter(reporter) {}
 
 bool FourierAnalysis::readTable(const std::string& path)

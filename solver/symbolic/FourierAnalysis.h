@@ -4,6 +4,7 @@
 // to the Fourier request; the solver object's Fourier operation drives it.
 #pragma once
 
+#include "NumberText.h" // the ".FFT" table writes values as the result tables do
 #include "ResultTableReader.h"
 
 #include <complex>
@@ -70,12 +71,6 @@ void radix2Transform(int direction, int m, const std::complex<double>* input, st
 /// Replaces each (re, im) by (sqrt(re^2 + im^2), atan2(im, re)), the angle in degrees
 /// (times 180/3.14159265359) when asked.
 void toAmplitudeAndPhase(std::vector<std::complex<double>>& values, bool degrees);
-
-/// A value as the ".FFT" table writes it: the format of the result tables ("%15.7lf" for
-/// 1e-5 < |v| < 1e5 and for |v| <= 1e-50, "%15.6le" otherwise).
-std::string formatTableNumber(double value);
-/// Appends formatTableNumber(value) to `text`.
-void appendTableNumber(std::string& text, double value);
 
 /// One Fourier analysis, in the order the run needs: read the table, fill the request,
 /// analyse the host's answer, write the table.
