@@ -23,18 +23,23 @@
 
 #include "varnel/Varnel.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QImage>
 #include <QListWidget>
 #include <QMdiArea>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -56,6 +61,113 @@ bool save(QWidget* widget, const QString& path)
     settle();
     const bool ok = widget->grab().save(path);
     std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(path));
+    return ok;
+}
+
+// A parametric graph run, answered in its dialog: y = a*x^2 - a over x from -2 to 2 for
+// a = 1, 2, 3, then one curve of y against x drawn from the table with a break at each new a.
+bool parameterSweep(varnel::MainWindow& window, const QTemporaryDir& work, const QString& outDir)
+{
+    const QString path = work.filePath("sweep.alg");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write("{ A family of parabolas: one sweep of x for each value of a }\n"
+               "y = a*x*x - a;\n");
+    file.close();
+    varnel::EquationWindow* sweep = window.openFile(path);
+    if (!sweep)
+        return false;
+    bool ok = true;
+    window.setDialogRunner([](QDialog& dialog) {
+        auto* graph = qobject_cast<varnel::GraphGenerationDialog*>(&dialog);
+        if (!graph)
+            return int(QDialog::Rejected);
+        graph->independent()->setCurrentIndex(graph->independent()->findText("x"));
+        graph->from()->setValue(-2.0);
+        graph->to()->setValue(2.0);
+        graph->steps()->setValue(40);
+        graph->parametric()->setChecked(true);
+        graph->parameter()->setCurrentIndex(graph->parameter()->findText("a"));
+        graph->parameterFrom()->setValue(1.0);
+        graph->parameterTo()->setValue(3.0);
+        graph->parameterSteps()->setValue(2);
+        graph->accept();
+        return graph->result();
+    });
+    varnel::ResultPrompts prompts;
+    prompts.runDialog = [&](QDialog& dialog) {
+        if (qobject_cast<varnel::ResultTableDialog*>(&dialog))
+            return int(QDialog::Accepted);
+        auto* define = qobject_cast<varnel::GraphDefinitionDialog*>(&dialog);
+        if (!define)
+            return int(QDialog::Rejected);
+        varnel::GraphCurve c;
+        c.xName = "x";
+        c.yName = "y";
+        c.xTitle = "x";
+        c.yTitle = "y = a*x*x - a";
+        c.title = "Parabolas for a = 1, 2, 3";
+        c.color = 0x008000;
+        define->addCurve(c);
+        varnel::GraphOptions look;
+        look.horizontalGrid = true;
+        look.verticalGrid = true;
+        define->setOptions(look);
+        return int(QDialog::Accepted);
+    };
+    window.setResultPrompts(prompts);
+    QEventLoop loop;
+    QObject::connect(&window, &varnel::MainWindow::runFinished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    if (window.runCommand(QStringLiteral("graphGenerate"), sweep))
+        loop.exec();
+    const QList<varnel::GraphWindow*> graphs = window.graphWindows(sweep);
+    if (graphs.isEmpty()) {
+        std::printf("FAILED parameter sweep graph\n");
+        return false;
+    }
+    QImage picture(750, 525, QImage::Format_RGB32);
+    QPainter painter(&picture);
+    varnel::paintGraphPicture(painter, picture.rect(), graphs.front()->model(), 0,
+                              varnel::graphFontPixels(picture.height()));
+    painter.end();
+    ok = picture.save(outDir + "/graph-parameter.png");
+    std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(outDir + "/graph-parameter.png"));
+    return ok;
+}
+
+// Advanced - Read CF Format for Power Flow on the 14-bus network: the file dialog and the
+// message that reports the equations formed.
+bool powerFlow(varnel::MainWindow& window, const QTemporaryDir& work, const QString& outDir)
+{
+    const QString network = work.filePath("ieee14.cf");
+    QFile::copy(QStringLiteral(VARNEL_SOURCE_DIR "/tests/data/ieee14.cf"), network);
+    bool ok = true;
+    varnel::AttachmentPrompts prompts = varnel::AttachmentPrompts::standard();
+    prompts.chooseFile = [&](QWidget* parent, const QString& title, const QString& folder,
+                             const QString& filter, bool) {
+        Q_UNUSED(folder);
+        QFileDialog dialog(parent, title, work.path(), filter);
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.resize(760, 460);
+        dialog.selectFile(network);
+        dialog.show();
+        QApplication::processEvents();
+        ok = save(&dialog, outDir + "/power-flow-open.png") && ok;
+        return network;
+    };
+    prompts.ask = [&](QWidget* parent, const QString& title, const QString& text) {
+        QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
+                        parent);
+        box.show();
+        QApplication::processEvents();
+        ok = save(&box, outDir + "/power-flow-done.png") && ok;
+        return false;
+    };
+    window.setAttachmentPrompts(prompts);
+    window.action(QStringLiteral("readCfFormat"))->trigger();
+    window.setAttachmentPrompts(varnel::AttachmentPrompts::standard());
     return ok;
 }
 
@@ -259,6 +371,9 @@ int main(int argc, char* argv[])
         std::printf("%s %s\n", one ? "wrote" : "FAILED", qPrintable(outDir + "/graph-one.png"));
         ok = one && ok;
     }
+
+    ok = parameterSweep(window, work, outDir) && ok;
+    ok = powerFlow(window, work, outDir) && ok;
 
     window.setSavePrompt([](varnel::EquationDocument*) { return QMessageBox::Discard; });
     window.close();
