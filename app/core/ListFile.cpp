@@ -3,6 +3,8 @@
 // read back cell for cell.
 #include "ListFile.h"
 
+#include "TextFields.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <set>
@@ -10,11 +12,6 @@
 namespace varnel {
 
 namespace {
-
-bool isSeparator(char c)
-{
-    return c == ' ' || c == '\t' || c == ';' || c == '\r';
-}
 
 // A cell without anything but blanks and tabs holds no value.
 std::string_view trimmedCell(std::string_view cell)
@@ -60,22 +57,6 @@ template <typename... Args> std::string format(const char* pattern, Args... args
 
 } // namespace
 
-std::vector<std::string> splitListLine(std::string_view line)
-{
-    std::vector<std::string> fields;
-    std::size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && isSeparator(line[i]))
-            ++i;
-        const std::size_t start = i;
-        while (i < line.size() && !isSeparator(line[i]))
-            ++i;
-        if (i > start)
-            fields.emplace_back(line.substr(start, i - start));
-    }
-    return fields;
-}
-
 ListTable readListTable(std::string_view bytes)
 {
     ListTable table;
@@ -84,7 +65,7 @@ ListTable readListTable(std::string_view bytes)
         const std::size_t end = bytes.find('\n');
         const std::string_view line = bytes.substr(0, end);
         bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
-        std::vector<std::string> fields = splitListLine(line);
+        std::vector<std::string> fields = splitFields(line);
         if (header) {
             table.names = std::move(fields);
             header = false;

@@ -26,9 +26,6 @@ struct ListTable {
     std::vector<ListRow> rows;
 };
 
-/// The fields of a line, split at blanks, tabs and ";" (a CR of a CRLF line end too).
-std::vector<std::string> splitListLine(std::string_view line);
-
 /// Reads a list file: the first line gives the names, every following non-empty line a row.
 /// A row with more fields than there are names widens the table with unnamed columns, so no
 /// value of the file is dropped.

@@ -1,6 +1,8 @@
 // Reading result tables for grids and graphs.
 #include "ResultSheet.h"
 
+#include "TextFields.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -13,11 +15,6 @@ namespace varnel {
 namespace {
 
 constexpr std::string_view kParameterMark = "PARAMETER:";
-
-bool isSeparator(char c)
-{
-    return c == ' ' || c == '\t' || c == ';' || c == '\r';
-}
 
 // The next line of `text` from `pos` (without its line feed); advances `pos`.
 std::string_view nextLine(std::string_view text, std::size_t& pos)
@@ -50,22 +47,6 @@ int ResultSheet::columnOf(std::string_view name) const
         if (names[i] == name)
             return static_cast<int>(i);
     return -1;
-}
-
-std::vector<std::string> splitTableLine(std::string_view line)
-{
-    std::vector<std::string> fields;
-    std::size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && isSeparator(line[i]))
-            ++i;
-        const std::size_t start = i;
-        while (i < line.size() && !isSeparator(line[i]))
-            ++i;
-        if (i > start)
-            fields.emplace_back(line.substr(start, i - start));
-    }
-    return fields;
 }
 
 double leadingNumber(std::string_view field)
@@ -103,7 +84,7 @@ ResultSheet parseResultSheet(std::string_view text, bool keepText)
         table.hasParameterLine = true;
         // The name follows the mark directly when it fills its field, so the mark is cut
         // off before splitting rather than split off as a field of its own.
-        const std::vector<std::string> fields = splitTableLine(line.substr(kParameterMark.size()));
+        const std::vector<std::string> fields = splitFields(line.substr(kParameterMark.size()));
         if (!fields.empty())
             table.parameterName = fields[0];
         if (fields.size() > 1) {
@@ -114,7 +95,7 @@ ResultSheet parseResultSheet(std::string_view text, bool keepText)
         }
         line = nextLine(text, pos);
     }
-    table.names = splitTableLine(line);
+    table.names = splitFields(line);
     if (table.parameterColumn < 0 && !table.parameterName.empty())
         table.parameterColumn = table.columnOf(table.parameterName);
     if (table.parameterColumn >= table.columnCount())
@@ -123,7 +104,7 @@ ResultSheet parseResultSheet(std::string_view text, bool keepText)
 
     const float missing = std::numeric_limits<float>::quiet_NaN();
     while (pos < text.size()) {
-        const std::vector<std::string> fields = splitTableLine(nextLine(text, pos));
+        const std::vector<std::string> fields = splitFields(nextLine(text, pos));
         if (fields.empty())
             break;
         for (std::size_t c = 0; c < table.columns.size(); ++c)

@@ -30,9 +30,6 @@ struct ResultSheet {
     int columnOf(std::string_view name) const;
 };
 
-/// Splits `line` at blanks, tabs, ";" (and carriage returns) into its non-empty fields.
-std::vector<std::string> splitTableLine(std::string_view line);
-
 /// The leading number of `field` as the C runtime's text-to-number conversion reads it
 /// (leading blanks skipped, then the longest decimal prefix; 0 when there is none), with
 /// "." as the decimal point whatever the locale.
