@@ -64,6 +64,17 @@ bool save(QWidget* widget, const QString& path)
     return ok;
 }
 
+// Runs a command on the document as its menu does and waits for the run to end (a minute at
+// most), with the window live meanwhile.
+void runAndWait(varnel::MainWindow& window, const QString& command, varnel::EquationWindow* target)
+{
+    QEventLoop loop;
+    QObject::connect(&window, &varnel::MainWindow::runFinished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    if (window.runCommand(command, target))
+        loop.exec();
+}
+
 // A parametric graph run, answered in its dialog: y = a*x^2 - a over x from -2 to 2 for
 // a = 1, 2, 3, then one curve of y against x drawn from the table with a break at each new a.
 bool parameterSweep(varnel::MainWindow& window, const QTemporaryDir& work, const QString& outDir)
@@ -117,11 +128,7 @@ bool parameterSweep(varnel::MainWindow& window, const QTemporaryDir& work, const
         return int(QDialog::Accepted);
     };
     window.setResultPrompts(prompts);
-    QEventLoop loop;
-    QObject::connect(&window, &varnel::MainWindow::runFinished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
-    if (window.runCommand(QStringLiteral("graphGenerate"), sweep))
-        loop.exec();
+    runAndWait(window, QStringLiteral("graphGenerate"), sweep);
     const QList<varnel::GraphWindow*> graphs = window.graphWindows(sweep);
     if (graphs.isEmpty()) {
         std::printf("FAILED parameter sweep graph\n");
@@ -209,13 +216,7 @@ int main(int argc, char* argv[])
     }
 
     // The example is solved as F5 does it: on the worker thread, with the window live.
-    {
-        QEventLoop loop;
-        QObject::connect(&window, &varnel::MainWindow::runFinished, &loop, &QEventLoop::quit);
-        QTimer::singleShot(60000, &loop, &QEventLoop::quit);
-        if (window.runCommand(QStringLiteral("solveAlgebraic"), child))
-            loop.exec();
-    }
+    runAndWait(window, QStringLiteral("solveAlgebraic"), child);
     // Put the caret on the first equation and select a line of the Output for a lived-in look.
     varnel::EquationEditor* editor = child->editor();
     editor->goToPosition(
@@ -327,11 +328,7 @@ int main(int argc, char* argv[])
             return int(QDialog::Accepted);
         };
         window.setResultPrompts(prompts);
-        QEventLoop loop;
-        QObject::connect(&window, &varnel::MainWindow::runFinished, &loop, &QEventLoop::quit);
-        QTimer::singleShot(60000, &loop, &QEventLoop::quit);
-        if (window.runCommand(QStringLiteral("solveDifferential"), rc))
-            loop.exec();
+        runAndWait(window, QStringLiteral("solveDifferential"), rc);
         const QList<varnel::GraphWindow*> graphs = window.graphWindows(rc);
         if (!graphs.isEmpty()) {
             graphs.front()->resize(graphs.front()->width(), 640);
