@@ -14,6 +14,23 @@ namespace varnel::bench {
 
 constexpr std::uint32_t kBuses = 1000; // two equations per bus
 
+inline /// Variables of an equation in order of first occurrence, each once.
+    std::vector<std::uint32_t>
+    variablesOf(const Chain& equation)
+{
+    std::vector<std::uint32_t> variables;
+    for (const Token& t : equation) {
+        if (t.kind != kind::Variable)
+            continue;
+        bool seen = false;
+        for (std::uint32_t v : variables)
+            seen = seen || v == t.index;
+        if (!seen)
+            variables.push_back(t.index);
+    }
+    return variables;
+}
+
 /// Variable numbers of the voltage magnitude and angle of bus 0..kBuses-1.
 inline std::uint32_t magnitude(std::uint32_t bus)
 {

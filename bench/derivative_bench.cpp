@@ -14,22 +14,7 @@
 namespace {
 
 using namespace varnel;
-
-/// Variables of an equation in order of first occurrence, each once.
-std::vector<std::uint32_t> variablesOf(const Chain& equation)
-{
-    std::vector<std::uint32_t> variables;
-    for (const Token& t : equation) {
-        if (t.kind != kind::Variable)
-            continue;
-        bool seen = false;
-        for (std::uint32_t v : variables)
-            seen = seen || v == t.index;
-        if (!seen)
-            variables.push_back(t.index);
-    }
-    return variables;
-}
+using varnel::bench::variablesOf;
 
 void differentiateSystem(benchmark::State& state)
 {
