@@ -244,6 +244,24 @@ TEST(ComplexForm, ConvertedFileSolvesInRealModeLikeTheComplexOne)
     EXPECT_NEAR(realRun.values.at("I_im"), 12.0 / 37.0, 1e-12);
 }
 
+TEST(ComplexForm, StartingValuesLeaveAVariableComplex)
+{
+    // x^2 = 3 + 4j from x = 2 (+ a small imaginary part): the root 2 + j.
+    TempDir dir;
+    writeFile(dir / "root.alg", kComplex + "x*x = 3 + \xDF"
+                                           "4;\nx \xBB 2;\n");
+    const Outcome complexRun = run(dir / "root.alg", "S");
+    ASSERT_TRUE(complexRun.ok) << complexRun.log;
+    EXPECT_NEAR(complexRun.values.at("xr"), 2.0, 1e-9);
+    EXPECT_NEAR(complexRun.values.at("xi"), 1.0, 1e-9);
+    ASSERT_TRUE(run(dir / "root.alg", "AFC").ok);
+    writeFile(dir / "real.alg", readFile(dir / "root.SJC"));
+    const Outcome realRun = run(dir / "real.alg", "S");
+    ASSERT_TRUE(realRun.ok) << realRun.log;
+    EXPECT_NEAR(realRun.values.at("x"), 2.0, 1e-9);
+    EXPECT_NEAR(realRun.values.at("x_im"), 1.0, 1e-9);
+}
+
 TEST(ComplexForm, RefusalsSaveNothing)
 {
     const std::pair<const char*, const char*> cases[] = {
