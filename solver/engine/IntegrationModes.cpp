@@ -150,6 +150,13 @@ bool differentialEquations(ModeRun& run, char rule)
     if (!compileForTransform(context))
         return false;
     EquationSet& set = context.set;
+    if (context.settings.repetitions < 1) {
+        context.reporter.send("\n");
+        context.reporter.sendf("Number of Steps (Repetitions) must be at least 1, not %d",
+                               context.settings.repetitions);
+        context.reporter.raiseError();
+        return false;
+    }
 
     std::vector<std::string> columns(set.variables.names.begin() + 1, set.variables.names.end());
     EquationSet original = set;

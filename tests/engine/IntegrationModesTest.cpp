@@ -212,6 +212,12 @@ TEST(IntegrationModes, BadInputFailsWithItsMessageAndTouchesNoFile)
             ++files;
         EXPECT_EQ(files, 1);
     }
+    TempDir dir;
+    const Outcome none = solveText(dir, "D(x, t) = -x;\nx \xBB 1;\n", "DDIT", 0);
+    EXPECT_FALSE(none.ok);
+    EXPECT_NE(none.log.find("Number of Steps (Repetitions) must be at least 1, not 0"),
+              std::string::npos)
+        << none.log;
 }
 
 TEST(IntegrationModes, BundledExamplesAgreeWithTheirClosedForms)
