@@ -266,6 +266,7 @@ TEST(ComplexForm, RefusalsSaveNothing)
 {
     const std::pair<const char*, const char*> cases[] = {
         {"z^0.5 = 2;\n", "Non Positive Integer Power "},
+        {"z^(-1) = 2;\n", "Non Positive Integer Power "},
         {"z^w = 2;\nw = 3;\n", "Variable Complex Power "},
         {"LN(z) = 1;\n", " Not Implemented"},
     };
