@@ -1,5 +1,5 @@
 // Differential and integral equations through the run driver: read, compile, transform,
-// save the transformed set and read it back, then repeatSteps or solveAlgebraic, and the
+// save the transformed set, then repeatSteps or solveAlgebraic on the set held, and the
 // user's equations put back.
 #include "IntegrationModes.h"
 
