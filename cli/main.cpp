@@ -31,8 +31,9 @@ constexpr const char* kModeHelp = R"(Modes (the first character selects what the
   DDIT  differential equations, trapezoidal rule   DDIB  backward Euler
   DDDT  integral equations, trapezoidal rule      DDDS  Simpson's rule   DDDR  rectangles
         DDIT/DDIB step t by Delta T (--delta-t, or the options line) for --repetitions
-        steps, one result row per step; t starts at 0 unless a starting value gives it;
-        each step starts from the values of the step just solved
+        steps, one result row per step; every state needs a starting value (x <BB> 1;),
+        t starts at 0 unless a starting value gives it; each step starts from the values
+        of the step just solved
   O     unconstrained optimization: the gradient of FILE's objective written to .SJC
         and solved (its stationary point)          KFK   constrained optimization
   ALR   estimation and regression (needs --list)

@@ -1,5 +1,5 @@
 // Differential and integral equations through the run driver: read, compile, transform,
-// save the transformed set and read it back, then repeatSteps or solveAlgebraic, and the
+// save the transformed set, then repeatSteps or solveAlgebraic on the set held, and the
 // user's equations put back.
 #include "IntegrationModes.h"
 
@@ -10,10 +10,8 @@
 #include "EquationSaver.h"
 #include "ListFileSteps.h"
 #include "Quadrature.h"
-#include "StartingValues.h"
 #include "TextFile.h"
 
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -53,10 +51,11 @@ void copyValuesByName(const VariableTable& from, VariableTable& to)
     }
 }
 
-/// Saves the transformed set to base + ".SJC" in the layout of the user's file and reads it
-/// back as the run's equations, the values carried over by name. False, with the message
-/// sent and the run error raised, when any part fails; the set is then the transformed one.
-bool saveAndReadBack(RunContext& context)
+/// Saves the transformed set to base + ".SJC" in the layout of the user's file. The run
+/// goes on with the set in memory rather than the text read back: the printed constants
+/// (Delta T, limits, starting values) keep seven digits, the set in memory every digit.
+/// False, with the message sent and the run error raised, when the save or the folding fails.
+bool saveTransformed(RunContext& context)
 {
     Reporter& reporter = context.reporter;
     bool read = false;
@@ -79,30 +78,12 @@ bool saveAndReadBack(RunContext& context)
         reporter.raiseError();
         return false;
     }
-
-    // The saved file is the equation input from here on.
-    const std::string input = wholeFile(output, read);
-    if (!read)
-        return cannotOpen(reporter, output);
-    EquationSet readBack;
-    ParseState state;
-    const std::string folder = std::filesystem::path(context.files.baseName).parent_path().string();
-    if (!readStatements(input, nullptr, context.settings.complexMode, folder, readBack, reporter,
-                        state) ||
-        reporter.runError) {
-        if (!reporter.runError)
-            reporter.raiseError();
-        return false;
-    }
-    // The saved text repeats the user's starting-value statements; the transformed set
-    // already holds their values, so they leave the set read back.
-    std::erase_if(readBack.equations,
-                  [](const Equation& e) { return e.relation == kStartingValueRelation; });
+    // Folded as the equations of a file read with automatic simplification are.
     if (context.settings.autoSimplify) {
-        for (int i = 1; i <= readBack.equationCount(); ++i) {
+        for (int i = 1; i <= context.set.equationCount(); ++i) {
             EvalError error;
-            readBack.equation(i).code = foldPostfix(readBack.equation(i).code, reporter, error,
-                                                    context.settings.complexMode);
+            Chain& code = context.set.equation(i).code;
+            code = foldPostfix(code, reporter, error, context.settings.complexMode);
             if (error.mark()) {
                 reporter.send(error.message());
                 reporter.send(" in Equation ");
@@ -112,8 +93,6 @@ bool saveAndReadBack(RunContext& context)
             }
         }
     }
-    copyValuesByName(context.set.variables, readBack.variables);
-    context.set = std::move(readBack);
     context.needsCompilation = false;
     return true;
 }
@@ -125,6 +104,38 @@ void restore(RunContext& context, EquationSet original)
     copyValuesByName(context.set.variables, original.variables);
     context.set = std::move(original);
     context.needsCompilation = false;
+}
+
+/// Drops the variables that no equation uses any more (the variables of integration, whose
+/// copies the quadrature replaced by numbers) and renumbers the others in their order.
+void dropUnusedVariables(EquationSet& set)
+{
+    const auto n = static_cast<std::uint32_t>(set.variables.count());
+    const auto refers = [n](const Token& t) {
+        return (t.kind == kind::Variable || t.kind == kind::Constant) && t.index != 0 &&
+               t.index <= n;
+    };
+    std::vector<std::uint32_t> renumber(n + 1, 0);
+    for (const Equation& e : set.equations)
+        for (const Token& t : e.code)
+            if (refers(t))
+                renumber[t.index] = 1;
+    VariableTable kept;
+    for (std::uint32_t k = 1; k <= n; ++k) {
+        if (renumber[k] == 0)
+            continue;
+        renumber[k] =
+            static_cast<std::uint32_t>(kept.add(set.variables.names[k], set.variables.values[k]));
+        kept.lower.back() = set.variables.lower[k];
+        kept.upper.back() = set.variables.upper[k];
+    }
+    for (Equation& e : set.equations) {
+        for (Token& t : e.code)
+            if (refers(t))
+                t.index = renumber[t.index];
+        e.eliminate = e.eliminate <= n ? renumber[e.eliminate] : 0;
+    }
+    set.variables = std::move(kept);
 }
 
 bool compileForTransform(RunContext& context)
@@ -139,6 +150,13 @@ bool differentialEquations(ModeRun& run, char rule)
     if (!compileForTransform(context))
         return false;
     EquationSet& set = context.set;
+    if (context.settings.repetitions < 1) {
+        context.reporter.send("\n");
+        context.reporter.sendf("Number of Steps (Repetitions) must be at least 1, not %d",
+                               context.settings.repetitions);
+        context.reporter.raiseError();
+        return false;
+    }
 
     std::vector<std::string> columns(set.variables.names.begin() + 1, set.variables.names.end());
     EquationSet original = set;
@@ -146,6 +164,20 @@ bool differentialEquations(ModeRun& run, char rule)
     if (!discretize(set, stepRuleFromCode(rule), context.settings.deltaT, context.reporter, plan)) {
         context.compileError = true;
         return false;
+    }
+    // The initial state is the user's: a state without a starting value would start from
+    // a random guess, and the whole solution with it.
+    for (const std::uint32_t x : plan.states) {
+        if (x != plan.independent && set.variables.lower[x] != set.variables.upper[x]) {
+            Reporter& reporter = context.reporter;
+            reporter.send("\n");
+            reporter.send("State ");
+            reporter.send(set.variables.names[x]);
+            reporter.send(" has no starting value");
+            reporter.raiseError();
+            restore(context, std::move(original));
+            return false;
+        }
     }
     // Time starts at 0 unless a starting-value statement fixed it (its range is then a
     // single point): a random guess would shift the whole solution in time. advanceStep
@@ -155,7 +187,7 @@ bool differentialEquations(ModeRun& run, char rule)
         set.variables.values[t] = 0.0;
         advanceStep(set, plan);
     }
-    if (!saveAndReadBack(context) || !bindSteppingPlan(plan, context.set)) {
+    if (!saveTransformed(context)) {
         if (!context.reporter.runError) {
             context.reporter.send("\n");
             context.reporter.send("Equation Ended Prematurely");
@@ -189,10 +221,11 @@ bool integralEquations(ModeRun& run, char rule)
         context.compileError = true;
         return false;
     }
-    if (!saveAndReadBack(context)) {
+    if (!saveTransformed(context)) {
         restore(context, std::move(original));
         return false;
     }
+    dropUnusedVariables(context.set);
     const bool ok = run.steps.solveAlgebraic(context);
     restore(context, std::move(original));
     return ok;

@@ -1,6 +1,6 @@
 // The differential- and integral-equation modes of a run: the compiled set is transformed
 // into an algebraic one (discretized in time, or its integrals replaced by quadrature sums),
-// saved to the ".SJC" file and read back as the equations to solve, then stepped through
+// saved to the ".SJC" file and, with every digit its printed text rounds, stepped through
 // time or solved once. The user's equations are restored afterwards.
 #pragma once
 
@@ -14,7 +14,8 @@ namespace varnel {
 /// integrals). Any other third character is an unknown mode.
 ///
 /// Differential equations: the independent variable starts at 0 unless a starting-value
-/// statement gives it; the other variables start as compiled. Every time step solves the
+/// statement gives it; every state needs a starting value ("State x has no starting
+/// value" otherwise), and at least one step is asked for. Every time step solves the
 /// discretized set once: the independent variable advances by Delta T through its own
 /// equation, the previous-step copies hold the values of the step just solved, and the
 /// number of steps is the run's repetitions. One integration-table row per solved step.

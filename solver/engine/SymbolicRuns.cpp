@@ -274,7 +274,8 @@ OperationResult leastSquaresOperation(RunContext& context)
         reporter.raiseError();
         return OperationResult::Failed;
     }
-    formLeastSquares(context.set, context.set.equationCount(), cases);
+    if (!formLeastSquares(context.set, context.set.equationCount(), cases, reporter))
+        return OperationResult::Failed;
     context.settings.jacobianMethod = jacobian::Symbolic;
     return OperationResult::Done;
 }

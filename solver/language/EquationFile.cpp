@@ -293,9 +293,13 @@ bool readStatements(std::string_view source, const SourceMap* map, bool complexM
         return false;
     std::vector<bool> realStatements(static_cast<std::size_t>(set.equationCount()), false);
     std::vector<bool> realVariables(static_cast<std::size_t>(set.variables.count()) + 1, false);
-    for (int i = 1; i <= set.equationCount(); ++i)
+    for (int i = 1; i <= set.equationCount(); ++i) {
+        // A starting value gives a number, not the variable's nature: x stays complex (the
+        // statement starts its real part) and the statement has no twin.
+        const bool startingValue = set.equation(i).relation == symbol::StartingValueRelation;
         realStatements[static_cast<std::size_t>(i - 1)] =
-            isRealEquation(set.equation(i).code, realVariables);
+            startingValue || isRealEquation(set.equation(i).code, realVariables);
+    }
     std::vector<std::string> realNames;
     for (int k = 1; k <= set.variables.count(); ++k)
         if (static_cast<std::size_t>(k) < realVariables.size() &&

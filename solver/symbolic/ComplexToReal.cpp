@@ -341,6 +341,14 @@ private:
             if (x.polar) // (r, t + PI) keeps the magnitude >= 0
                 return polarPair(std::move(x.a),
                                  add(x.b, Chain{makeToken(kind::Constant, form::Pi, 0, kPi)}));
+            if (x.constantToken) {
+                // -2 as written is a negated constant: still a constant exponent.
+                Pair p = rectangular(neg(x.a), neg(x.b));
+                p.constantToken = true;
+                p.token = x.token;
+                p.token.value = -p.token.value;
+                return p;
+            }
             return rectangular(neg(x.a), neg(x.b));
         case Operation::Square: {
             const Pair p = rect(std::move(x));

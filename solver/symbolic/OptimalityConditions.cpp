@@ -1,6 +1,7 @@
 // The Lagrangian, the least-squares objective and the gradient equations of either.
 #include "OptimalityConditions.h"
 
+#include "ConstantFolding.h"
 #include "Differentiator.h"
 #include "Operations.h"
 #include "Reporter.h"
@@ -103,20 +104,21 @@ bool formLagrangian(EquationSet& set, Reporter& reporter)
     return true;
 }
 
-void formLeastSquares(EquationSet& set, int modelEquations, const MeasuredCases& cases)
+bool formLeastSquares(EquationSet& set, int modelEquations, const MeasuredCases& cases,
+                      Reporter& reporter)
 {
-    if (modelEquations < set.equationCount())
-        set.equations.resize(static_cast<std::size_t>(modelEquations < 0 ? 0 : modelEquations));
     std::vector<std::uint32_t> columnVariable;
     for (const std::string& name : cases.names)
         columnVariable.push_back(static_cast<std::uint32_t>(set.variables.find(name)));
 
     std::vector<Chain> model;
-    for (const Equation& eq : set.equations)
-        model.push_back(toPrefix(eq.code));
+    for (int i = 1; i <= set.equationCount() && i <= modelEquations; ++i)
+        model.push_back(toPrefix(set.equation(i).code));
 
     Chain sum{makeZero()};
+    int line = 0;
     for (const std::vector<double>& row : cases.rows) {
+        ++line;
         for (const Chain& residual : model) {
             Chain copy = residual;
             for (std::size_t c = 0; c < row.size() && c < columnVariable.size(); ++c) {
@@ -126,10 +128,23 @@ void formLeastSquares(EquationSet& set, int modelEquations, const MeasuredCases&
                     if (t.kind == kind::Variable && t.index == columnVariable[c])
                         t = makeToken(kind::Constant, t.op, 0, row[c], t.tag);
             }
+            // The measurements make constant subexpressions (x^2 at x = 0, c*0): folded
+            // here, as the user's own constants are when the file is read, or their
+            // derivatives would take LN(0) and friends of the measured values.
+            EvalError error;
+            copy = toPrefix(foldPostfix(toPostfix(copy), reporter, error));
+            if (error.mark()) {
+                reporter.send("\n");
+                reporter.send(error.message());
+                reporter.sendf(" with the values of case %d of the list file", line);
+                reporter.raiseError();
+                return false;
+            }
             sum = sumWith(sum, makeUnary(Operation::Square, copy));
         }
     }
     replaceBySingle(set, sum);
+    return true;
 }
 
 bool formGradient(EquationSet& set, Reporter& reporter)

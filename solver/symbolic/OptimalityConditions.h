@@ -40,8 +40,11 @@ struct MeasuredCases {
 /// Replaces the first `modelEquations` equations of `set` (the later ones are dropped)
 /// by the single objective sum over rows and model equations of SQUARE(residual), the
 /// residual with every variable named in the header replaced by the row's number; names
-/// that are no variable of the set are ignored. No rows give the objective 0.
-void formLeastSquares(EquationSet& set, int modelEquations, const MeasuredCases& cases);
+/// that are no variable of the set are ignored. No rows give the objective 0. Each residual
+/// is folded once its measurements are in; false, with the folding's message naming the
+/// case and the run error, when the model is undefined at a case (the set is then as it was).
+bool formLeastSquares(EquationSet& set, int modelEquations, const MeasuredCases& cases,
+                      Reporter& reporter);
 
 /// Replaces the single equation F of `set` by its gradient: one equation dF/dv = 0 per
 /// variable v that F uses, in the order of the variables. Variables F does not use are

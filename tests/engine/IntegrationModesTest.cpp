@@ -106,6 +106,54 @@ TEST(IntegrationModes, CoupledOscillatorFromAGivenStartTime)
         EXPECT_NEAR(row[0] * row[0] + row[2] * row[2], 1.0, 1e-6);
 }
 
+TEST(IntegrationModes, EveryDigitOfTheStepAndTheStartCounts)
+{
+    // Delta T = 1/3 and a start of twelve digits: the printed .SJC keeps seven, the run all.
+    const double dt = 1.0 / 3.0;
+    const double x0 = 0.123456789012;
+    TempDir dir;
+    const Outcome run = solveText(dir, "D(x, t) = -x;\nx \xBB 0.123456789012;\n", "DDIB", 3, dt);
+    ASSERT_TRUE(run.ok) << run.log;
+    EXPECT_NEAR(run.values.at("x"), x0 / std::pow(1.0 + dt, 3), 1e-14);
+    EXPECT_NEAR(run.values.at("t"), 1.0, 1e-14);
+    const Outcome area = solveText(dir, "a = INT(ARG(s, s), LIM(1/3, 1));\n", "DDDT");
+    ASSERT_TRUE(area.ok) << area.log;
+    EXPECT_NEAR(area.values.at("a"), 4.0 / 9.0, 1e-14);
+}
+
+TEST(IntegrationModes, LotkaVolterraFollowsTheTrapezoidalStepsSolvedHere)
+{
+    // x' = 1.5x - xy, y' = -3y + xy from (10, 5): each step's two implicit equations solved
+    // in the test by Newton's method with the exact 2x2 Jacobian.
+    const double h = 0.05;
+    const auto f = [](double x, double y) { return std::pair{1.5 * x - x * y, -3.0 * y + x * y}; };
+    double x = 10.0, y = 5.0;
+    for (int n = 0; n < 20; ++n) {
+        const auto [fx, fy] = f(x, y);
+        double u = x, w = y;
+        for (int k = 0; k < 50; ++k) {
+            const auto [gx, gy] = f(u, w);
+            const double r1 = u - x - 0.5 * h * (gx + fx);
+            const double r2 = w - y - 0.5 * h * (gy + fy);
+            const double a = 1 - 0.5 * h * (1.5 - w), b = 0.5 * h * u;
+            const double c = -0.5 * h * w, d = 1 - 0.5 * h * (-3.0 + u);
+            const double det = a * d - b * c;
+            u -= (d * r1 - b * r2) / det;
+            w -= (a * r2 - c * r1) / det;
+        }
+        x = u;
+        y = w;
+    }
+    TempDir dir;
+    const Outcome run =
+        solveText(dir, "D(x, t) = 1.5*x - x*y;\nD(y, t) = -3*y + x*y;\nx \xBB 10;\ny \xBB 5;\n",
+                  "DDIT", 20, h);
+    ASSERT_TRUE(run.ok) << run.log;
+    EXPECT_NEAR(run.values.at("x"), x, 1e-9);
+    EXPECT_NEAR(run.values.at("y"), y, 1e-9);
+    EXPECT_NEAR(run.values.at("t"), 1.0, 1e-12);
+}
+
 TEST(IntegrationModes, IntegralEquations)
 {
     struct Case {
@@ -149,6 +197,7 @@ TEST(IntegrationModes, BadInputFailsWithItsMessageAndTouchesNoFile)
         {"DDDT", "a = INT(ARG(1, s), 1);\n", "Integral Limit Syntax Incorrect"},
         {"DDIG", "D(x, t) = -x;\n", "Operation Not Implemented"},
         {"DDX", "D(x, t) = -x;\n", "Unknown mode"},
+        {"DDIT", "D(x, t) = v;\nD(v, t) = -x;\nx \xBB 1;\n", "State v has no starting value"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.mode) + " " + c.text);
@@ -163,6 +212,12 @@ TEST(IntegrationModes, BadInputFailsWithItsMessageAndTouchesNoFile)
             ++files;
         EXPECT_EQ(files, 1);
     }
+    TempDir dir;
+    const Outcome none = solveText(dir, "D(x, t) = -x;\nx \xBB 1;\n", "DDIT", 0);
+    EXPECT_FALSE(none.ok);
+    EXPECT_NE(none.log.find("Number of Steps (Repetitions) must be at least 1, not 0"),
+              std::string::npos)
+        << none.log;
 }
 
 TEST(IntegrationModes, BundledExamplesAgreeWithTheirClosedForms)

@@ -152,6 +152,43 @@ TEST(Estimation, NoisyLineMatchesTheClosedFormFit)
     EXPECT_NEAR(r.values.at("q"), slope, 1e-10);
 }
 
+TEST(Estimation, ParabolaThroughAMeasurementAtZeroMatchesTheNormalEquations)
+{
+    // X = 0 makes 0^2 in the model: its derivatives must not take LN(0).
+    TempDir dir;
+    const double xs[] = {0, 1, 2, 3, 4, 5};
+    const double ys[] = {1.1, 2.9, 9.2, 18.7, 33.4, 50.8};
+    std::string list = "X Y\n";
+    double m[3][4] = {};
+    for (int i = 0; i < 6; ++i) {
+        list += number(xs[i]) + " " + number(ys[i]) + "\n";
+        for (int r = 0; r < 3; ++r) {
+            for (int c = 0; c < 3; ++c)
+                m[r][c] += std::pow(xs[i], r + c);
+            m[r][3] += ys[i] * std::pow(xs[i], r);
+        }
+    }
+    const auto det = [&](int replaced) {
+        auto at = [&](int r, int c) { return m[r][c == replaced ? 3 : c]; };
+        return at(0, 0) * (at(1, 1) * at(2, 2) - at(1, 2) * at(2, 1)) -
+               at(0, 1) * (at(1, 0) * at(2, 2) - at(1, 2) * at(2, 0)) +
+               at(0, 2) * (at(1, 0) * at(2, 1) - at(1, 1) * at(2, 0));
+    };
+    writeFile(dir / "q.LST", list);
+    writeFile(dir / "q.alg", kReal + "Y = c0 + c1*X + c2*X^2;\n");
+    Outcome r = run(dir / "q.alg", "ALR", (dir / "q.LST").string());
+    ASSERT_TRUE(r.ok) << r.log;
+    for (int k = 0; k < 3; ++k)
+        EXPECT_NEAR(r.values.at("c" + std::to_string(k)), det(k) / det(-1), 1e-9) << k;
+
+    // A model undefined at a measurement is refused, naming the case.
+    writeFile(dir / "ln.alg", kReal + "Y = c0 + c1*LN(X);\n");
+    r = run(dir / "ln.alg", "ALR", (dir / "q.LST").string());
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.log.find("with the values of case 1 of the list file"), std::string::npos) << r.log;
+    EXPECT_FALSE(std::filesystem::exists(dir / "ln.SJC"));
+}
+
 TEST(Estimation, BadListFilesAreRefusedWithTheirMessage)
 {
     struct Case {
@@ -207,10 +244,29 @@ TEST(ComplexForm, ConvertedFileSolvesInRealModeLikeTheComplexOne)
     EXPECT_NEAR(realRun.values.at("I_im"), 12.0 / 37.0, 1e-12);
 }
 
+TEST(ComplexForm, StartingValuesLeaveAVariableComplex)
+{
+    // x^2 = 3 + 4j from x = 2 (+ a small imaginary part): the root 2 + j.
+    TempDir dir;
+    writeFile(dir / "root.alg", kComplex + "x*x = 3 + \xDF"
+                                           "4;\nx \xBB 2;\n");
+    const Outcome complexRun = run(dir / "root.alg", "S");
+    ASSERT_TRUE(complexRun.ok) << complexRun.log;
+    EXPECT_NEAR(complexRun.values.at("xr"), 2.0, 1e-9);
+    EXPECT_NEAR(complexRun.values.at("xi"), 1.0, 1e-9);
+    ASSERT_TRUE(run(dir / "root.alg", "AFC").ok);
+    writeFile(dir / "real.alg", readFile(dir / "root.SJC"));
+    const Outcome realRun = run(dir / "real.alg", "S");
+    ASSERT_TRUE(realRun.ok) << realRun.log;
+    EXPECT_NEAR(realRun.values.at("x"), 2.0, 1e-9);
+    EXPECT_NEAR(realRun.values.at("x_im"), 1.0, 1e-9);
+}
+
 TEST(ComplexForm, RefusalsSaveNothing)
 {
     const std::pair<const char*, const char*> cases[] = {
         {"z^0.5 = 2;\n", "Non Positive Integer Power "},
+        {"z^(-1) = 2;\n", "Non Positive Integer Power "},
         {"z^w = 2;\nw = 3;\n", "Variable Complex Power "},
         {"LN(z) = 1;\n", " Not Implemented"},
     };

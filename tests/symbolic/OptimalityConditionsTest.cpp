@@ -104,11 +104,12 @@ TEST(LeastSquares, OneSquarePerCaseWithTheMeasurementsPutIn)
     MeasuredCases cases;
     cases.names = {"t", "y", "unknown"};
     cases.rows = {{0.0, 2.0, 9.0}, {1.0, 3.5, 9.0}, {2.0, 5.25, 9.0}};
-    formLeastSquares(set, 1, cases);
+    Reporter reporter;
+    ASSERT_TRUE(formLeastSquares(set, 1, cases, reporter));
     ASSERT_EQ(set.equationCount(), 1);
     EXPECT_EQ(chainText(set.equations[0].code, set.variables),
-              singleText("SQUARE(5.25 - a*EXP(b*2)) + (SQUARE(3.5 - a*EXP(b*1)) + "
-                         "(SQUARE(2 - a*EXP(b*0)) + 0))"));
+              singleText("SQUARE(5.25 - a*EXP(b*2)) + (SQUARE(3.5 - a*EXP(b)) + "
+                         "(SQUARE(2 - a) + 0))"));
 }
 
 TEST(Gradient, OneEquationPerUsedVariableAndUnusedOnesDropped)
@@ -116,8 +117,8 @@ TEST(Gradient, OneEquationPerUsedVariableAndUnusedOnesDropped)
     EquationSet set;
     ASSERT_TRUE(readSet("y = a*EXP(b*t);", set));
     MeasuredCases cases{{"t", "y"}, {{1.0, 2.0}}};
-    formLeastSquares(set, 1, cases);
     Reporter reporter;
+    ASSERT_TRUE(formLeastSquares(set, 1, cases, reporter));
     ASSERT_TRUE(formGradient(set, reporter));
     ASSERT_EQ(set.variables.count(), 2);
     EXPECT_EQ(set.variables.names[1], "a");
