@@ -320,6 +320,21 @@ OperationResult SymbolicOperations::exportLinear(bool symbolic, bool withResidua
         std::snprintf(label, sizeof label, "=0; {eqn%d}\n", i);
         out += label;
     }
+    if (symbolic) {
+        // The coefficients are expressions in the variables: the point they are taken at
+        // is part of the file, as equations, so that it solves for the changes alone.
+        out += "{Operating point:}\n";
+        for (int k = 1; k <= set.variables.count(); ++k) {
+            const std::string& name = set.variables.names[static_cast<std::size_t>(k)];
+            if (name.empty())
+                continue;
+            char value[40];
+            std::snprintf(value, sizeof value, "=%.17g;\n",
+                          set.variables.values[static_cast<std::size_t>(k)]);
+            out += name;
+            out += value;
+        }
+    }
     if (!writeProduct(path, out))
         return OperationResult::Failed;
     reporter.send("\n");

@@ -173,6 +173,18 @@ TEST(SymbolicModes, DerivedFilesSolveToTheOriginalSolution)
     EXPECT_NEAR(run["x"], 4.5, 1e-10);
     EXPECT_NEAR(run["y"], 13.5, 1e-10);
 
+    // The symbolic linearizations solve for the changes at their operating point: for
+    // x*y = 2, x + y = 3 at (1, 1.5) "SS" gives no change and "SR" the Newton step (0, 0.5).
+    for (const auto& [mode, dy] : {std::pair{"ASS", 0.0}, std::pair{"ASR", 0.5}}) {
+        run.write("lin.alg", "x*y = 2;\nx + y = 3;\nx \xbb 1;\ny \xbb 1.5;\n");
+        ASSERT_TRUE(run.run("lin.alg", mode)) << mode;
+        run.write("step.alg", run.read("lin.SJC"));
+        ASSERT_TRUE(run.run("step.alg", "S", tight)) << mode;
+        EXPECT_NEAR(run["\xe4x"], 0.0, 1e-12) << mode;
+        EXPECT_NEAR(run["\xe4y"], dy, 1e-12) << mode;
+        EXPECT_EQ(run["y"], 1.5) << mode;
+    }
+
     // Elimination: the saved set has the same solution as the user's.
     const std::string original = "{Options: 50 -12}\ny \x85 2*x + 1;\nx*y = 3;\nx \xbb 0.8;\n";
     run.write("elim.alg", original);
