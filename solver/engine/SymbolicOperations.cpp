@@ -328,11 +328,10 @@ OperationResult SymbolicOperations::exportLinear(bool symbolic, bool withResidua
             const std::string& name = set.variables.names[static_cast<std::size_t>(k)];
             if (name.empty())
                 continue;
-            char value[40];
-            std::snprintf(value, sizeof value, "=%.17g;\n",
-                          set.variables.values[static_cast<std::size_t>(k)]);
             out += name;
-            out += value;
+            out += '=';
+            out += printedNumber(set.variables.values[static_cast<std::size_t>(k)]);
+            out += ";\n";
         }
     }
     if (!writeProduct(path, out))
