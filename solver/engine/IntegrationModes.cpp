@@ -52,8 +52,8 @@ void copyValuesByName(const VariableTable& from, VariableTable& to)
 }
 
 /// Saves the transformed set to base + ".SJC" in the layout of the user's file. The run
-/// goes on with the set in memory rather than the text read back: the printed constants
-/// (Delta T, limits, starting values) keep seven digits, the set in memory every digit.
+/// goes on with the set in memory rather than the text read back, so that it never
+/// depends on the digits the text prints.
 /// False, with the message sent and the run error raised, when the save or the folding fails.
 bool saveTransformed(RunContext& context)
 {
