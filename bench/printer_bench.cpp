@@ -111,7 +111,7 @@ void saveEquationSet(benchmark::State& state)
     std::string out;
     for (auto _ : state) {
         out.clear();
-        if (!saveEquations(text, set, true, "bench.SJC", reporter, out)) {
+        if (!saveEquations(text, set, true, reporter, out)) {
             state.SkipWithError("the set could not be saved");
             return;
         }

@@ -39,10 +39,10 @@ constexpr const char* kModeHelp = R"(Modes (the first character selects what the
   ALR   estimation and regression (needs --list)
   ASJ   write the symbolic Jacobian to .SJC: one equation per term d(eqn i)/d(v)
   ASL   write the equations linearized at the starting values to .SJC
-  ASS   as ASL, the coefficients as derivative expressions
+  ASS   as ASL, the coefficients as derivative expressions, then the operating point
   ASR   as ASS with each equation's residual added (the Newton step)
   AST   write the transposed linearization (one equation per variable) to .SJC
-  AFS   simplify every equation and save the set to .SJC
+  AFS   simplify every equation and save the set to .SJC (complex files: use AFC)
   AFC   complex form
   A..R  (third letter R) the operation, then its symbolic Jacobian solved
   E     eliminate by substitution, save the set with its starting values to .SJC

@@ -115,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Every chain the reader makes is complete, so saving must succeed.
     reporter.runError = false;
     std::string saved;
-    if (!saveEquations(copy, set, true, "fz.SJC", reporter, saved))
+    if (!saveEquations(copy, set, true, reporter, saved))
         std::abort();
     if (plainNames(set.variables) && !readsBack(saved))
         std::abort();

@@ -52,8 +52,8 @@ void copyValuesByName(const VariableTable& from, VariableTable& to)
 }
 
 /// Saves the transformed set to base + ".SJC" in the layout of the user's file. The run
-/// goes on with the set in memory rather than the text read back: the printed constants
-/// (Delta T, limits, starting values) keep seven digits, the set in memory every digit.
+/// goes on with the set in memory rather than the text read back, so that it never
+/// depends on the digits the text prints.
 /// False, with the message sent and the run error raised, when the save or the folding fails.
 bool saveTransformed(RunContext& context)
 {
@@ -64,7 +64,7 @@ bool saveTransformed(RunContext& context)
         return cannotOpen(reporter, context.files.equationFile);
     const std::string output = context.files.baseName + ".SJC";
     std::string saved;
-    if (!saveEquations(text, context.set, false, output, reporter, saved))
+    if (!saveEquations(text, context.set, false, reporter, saved))
         return false;
     // Written whole or not at all: the product replaces the old file only on a clean close.
     TextFile product;
@@ -78,6 +78,7 @@ bool saveTransformed(RunContext& context)
         reporter.raiseError();
         return false;
     }
+    reportEquationsSaved(reporter, output);
     // Folded as the equations of a file read with automatic simplification are.
     if (context.settings.autoSimplify) {
         for (int i = 1; i <= context.set.equationCount(); ++i) {

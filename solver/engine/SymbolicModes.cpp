@@ -72,6 +72,9 @@ bool optimizationMode(ModeRun& run)
     SymbolicOperations operations(run.context);
     if (!runWithListing(operations, [&] { return operations.exportJacobian(true); }))
         return false;
+    // The Jacobian stage ends its text as a run of its own would, with a line end, so that
+    // the solution's "Reading Equations..." starts a line.
+    run.context.reporter.send("\n");
     return solveProducedFile(run, operations.productPath("SJC"));
 }
 

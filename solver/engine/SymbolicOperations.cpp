@@ -53,6 +53,17 @@ void splitOptionsLine(const std::string& text, std::string& optionsLine, std::st
     }
 }
 
+/// True when an equation holds an imaginary part (an imaginary constant, the imaginary half
+/// of a complex variable, or the imaginary factor of a complex equation's twin).
+bool hasImaginaryParts(const EquationSet& set)
+{
+    for (const Equation& eq : set.equations)
+        for (const Token& t : eq.code)
+            if ((t.kind == kind::Constant || t.kind == kind::Variable) && t.op == form::Imaginary)
+                return true;
+    return false;
+}
+
 } // namespace
 
 SymbolicOperations::SymbolicOperations(RunContext& context)
@@ -309,6 +320,20 @@ OperationResult SymbolicOperations::exportLinear(bool symbolic, bool withResidua
         std::snprintf(label, sizeof label, "=0; {eqn%d}\n", i);
         out += label;
     }
+    if (symbolic) {
+        // The coefficients are expressions in the variables: the point they are taken at
+        // is part of the file, as equations, so that it solves for the changes alone.
+        out += "{Operating point:}\n";
+        for (int k = 1; k <= set.variables.count(); ++k) {
+            const std::string& name = set.variables.names[static_cast<std::size_t>(k)];
+            if (name.empty())
+                continue;
+            out += name;
+            out += '=';
+            out += printedNumber(set.variables.values[static_cast<std::size_t>(k)]);
+            out += ";\n";
+        }
+    }
     if (!writeProduct(path, out))
         return OperationResult::Failed;
     reporter.send("\n");
@@ -397,6 +422,17 @@ OperationResult SymbolicOperations::simplify()
 OperationResult SymbolicOperations::save(bool withInitialValues)
 {
     Reporter& reporter = m_context.reporter;
+    // A compiled complex set holds every complex variable as its two real halves and every
+    // complex equation twice; printed in the user's layout it would read back as another
+    // system. The complex form (AFC) writes the real equivalent instead.
+    if (m_context.settings.complexMode && hasImaginaryParts(m_context.set)) {
+        reporter.send("\n");
+        reporter.send("Complex equations cannot be saved as they are: convert them to real "
+                      "equations first (Advanced - Complex, mode AFC)");
+        reporter.beep();
+        reporter.raiseError();
+        return OperationResult::Failed;
+    }
     std::string text;
     if (!readWholeFile(m_context.files.equationFile, text)) {
         reporter.send("\n");
@@ -411,9 +447,11 @@ OperationResult SymbolicOperations::save(bool withInitialValues)
     splitOptionsLine(text, optionsLine, statements);
     const std::string path = productPath("SJC");
     std::string out = optionsLine;
-    if (!saveEquations(statements, m_context.set, withInitialValues, path, reporter, out))
+    if (!saveEquations(statements, m_context.set, withInitialValues, reporter, out) ||
+        !writeProduct(path, out))
         return OperationResult::Failed;
-    return writeProduct(path, out) ? OperationResult::Done : OperationResult::Failed;
+    reportEquationsSaved(reporter, path);
+    return OperationResult::Done;
 }
 
 bool runWithListing(SymbolicOperations& operations, std::string_view name)

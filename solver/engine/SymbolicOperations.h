@@ -46,8 +46,10 @@ public:
     /// "SL": the equations linearized at the current values, one per equation, terms
     /// coefficient*(0xE4 name) broken into lines once a line passes 60 characters.
     OperationResult exportLinearized();
-    /// "SS": as "SL" with the coefficients the printed derivatives; "SR" (`withResidual`)
-    /// adds the equation itself as first term, so that the file is the Newton step.
+    /// "SS": as "SL" with the coefficients the printed derivatives, followed by the operating
+    /// point as equations "name=value;" (every variable, every digit of its value), so
+    /// that the file solves for the changes; "SR" (`withResidual`) adds the equation itself
+    /// as first term, so that the file is the Newton step.
     OperationResult exportSymbolicLinearized(bool withResidual);
     /// "ST": the transposed linearization, one equation per variable: the sum over the
     /// equations of coefficient*(0xEC equation number).

@@ -87,9 +87,11 @@ bool saveProduct(RunContext& context, const std::string& text, const std::string
 {
     const std::string name = context.files.baseName + extension;
     std::string out;
-    if (!saveEquations(text, context.set, withInitialValues, name, context.reporter, out))
+    if (!saveEquations(text, context.set, withInitialValues, context.reporter, out) ||
+        !writeProduct(context, name, options, out))
         return false;
-    return writeProduct(context, name, options, out);
+    reportEquationsSaved(context.reporter, name);
+    return true;
 }
 
 /// The full simplifier over every equation of the converted (real) set; false on a folding

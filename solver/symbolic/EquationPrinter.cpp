@@ -64,15 +64,32 @@ std::uint8_t classOf(const Token& t)
     }
 }
 
-void appendNumber(std::string& text, double value)
+/// `value` as it may stand in an equation: NaN as UNDEFINED, infinities as +-BIG, -0 as 0.
+double printable(double value)
 {
     if (std::isnan(value))
-        value = UNDEFINED;
-    else if (std::isinf(value))
-        value = value < 0.0 ? -BIG : BIG;
-    if (value == 0.0)
-        value = 0.0;                   // no "-0.0000000"
-    appendTableNumber(text, value, 0); // the form of the result tables, unpadded
+        return UNDEFINED;
+    if (std::isinf(value))
+        return value < 0.0 ? -BIG : BIG;
+    return value == 0.0 ? 0.0 : value; // no "-0.0000000"
+}
+
+/// The number in the form of the result tables, unpadded, when those digits read back as
+/// the same value (or the value counts as zero); otherwise the shortest text that does, so
+/// that a constant of an equation is never rounded by writing it.
+void appendNumber(std::string& text, double value)
+{
+    value = printable(value);
+    const std::size_t start = text.size();
+    appendTableNumber(text, value, 0);
+    double back = 0.0;
+    if (std::fabs(value) <= kZeroMagnitude ||
+        (parseDecimal(std::string_view(text).substr(start), back) && back == value))
+        return;
+    text.resize(start);
+    char digits[32];
+    const auto written = std::to_chars(digits, digits + sizeof digits, value);
+    text.append(digits, written.ptr);
 }
 
 void appendConstant(std::string& text, const Token& t)
@@ -103,6 +120,9 @@ void appendConstant(std::string& text, const Token& t)
             text += '-';
         text += static_cast<char>(symbol::ImaginaryUnit);
         appendNumber(text, std::fabs(v));
+    } else if (degrees) {
+        // Degrees as the user wrote them: the conversion back from radians is not exact.
+        appendTableNumber(text, printable(v), 0);
     } else {
         appendNumber(text, v);
     }
@@ -512,7 +532,8 @@ void EquationPrinter::printInitialValues(LineWriter& out)
             continue;
         entry = name;
         entry += static_cast<char>(symbol::StartingValueRelation);
-        appendNumber(entry, m_variables.values[static_cast<std::size_t>(k)]);
+        // Starting values keep the digits of the result tables.
+        appendTableNumber(entry, printable(m_variables.values[static_cast<std::size_t>(k)]), 0);
         entry += ";  ";
         out.writePrinted(entry);
         ++written;

@@ -19,8 +19,10 @@ class LineWriter;
 class Reporter;
 
 /// `value` in the result table's number format without its field padding: "%.7f" for
-/// 1e-5 < |v| < 1e5 and for |v| <= 1e-50, "%.6e" otherwise. Negative zero prints as zero,
-/// infinities as +-BIG and NaN as UNDEFINED, so that the text always reads back as a number.
+/// 1e-5 < |v| < 1e5 and for |v| <= 1e-50, "%.6e" otherwise; when those digits do not read
+/// back as the same double, the shortest text that does (to_chars). Negative zero prints as
+/// zero, infinities as +-BIG and NaN as UNDEFINED, so that the text always reads back as a
+/// number.
 std::string printedNumber(double value);
 
 /// The text of a constant token that the lexer reads back as the same value: the number;

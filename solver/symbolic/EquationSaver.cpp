@@ -71,13 +71,18 @@ void copyComments(std::string_view statement, LineWriter& out)
 } // namespace
 
 bool saveEquations(std::string_view text, const EquationSet& set, bool withInitialValues,
-                   std::string_view outputName, Reporter& reporter, std::string& out)
+                   Reporter& reporter, std::string& out)
 {
     reporter.send("\n");
     reporter.send("\nSaving Equations...\n");
 
     EquationPrinter printer(set.variables, reporter);
     LineWriter writer(out);
+    // The file keeps its own line ends: a text whose first line ends in CR LF is written
+    // with CR LF throughout.
+    if (const std::size_t lf = text.find('\n');
+        lf != std::string_view::npos && lf > 0 && text[lf - 1] == '\r')
+        writer.setLineEnd("\r\n");
     const int count = set.equationCount();
     int next = 1; // number of the next equation to print
     const auto print = [&](int k) {
@@ -135,11 +140,14 @@ bool saveEquations(std::string_view text, const EquationSet& set, bool withIniti
     }
     if (withInitialValues)
         printer.printInitialValues(writer);
+    return true;
+}
 
+void reportEquationsSaved(Reporter& reporter, std::string_view outputName)
+{
     reporter.send("\n");
     reporter.send("Equations Saved to File:  ");
     reporter.send(outputName);
-    return true;
 }
 
 } // namespace varnel

@@ -130,7 +130,7 @@ void LineWriter::copy(std::string_view text)
 void LineWriter::newLine()
 {
     m_afterCarriageReturn = false;
-    m_out.push_back('\n');
+    m_out.append(m_lineEnd);
     m_column = 0;
 }
 

@@ -25,11 +25,13 @@ public:
     /// that would pass kHardColumn starts a new line instead, unless the line is empty.
     void writePrinted(std::string_view text);
     /// Writes text of the user's file as it stands, without breaking: a carriage return, a
-    /// line feed, or the pair of them become one line feed. Comments ("{" to "}") are
+    /// line feed, or the pair of them become one line end. Comments ("{" to "}") are
     /// tracked so that their characters do not count as columns.
     void copy(std::string_view text);
     /// Starts a new line.
     void newLine();
+    /// What newLine() writes ("\n" unless set; a file with CR LF line ends keeps them).
+    void setLineEnd(std::string_view lineEnd) { m_lineEnd = lineEnd; }
     /// Writes "}" when copied text left a comment open, so that what follows is not in it.
     void closeComment();
 
@@ -49,6 +51,7 @@ private:
     int m_column = 0;
     bool m_inComment = false;
     bool m_afterCarriageReturn = false; // the last copied character was a carriage return
+    std::string_view m_lineEnd = "\n";
 };
 
 } // namespace varnel

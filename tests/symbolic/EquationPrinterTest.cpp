@@ -153,7 +153,7 @@ TEST(EquationPrinter, ParenthesesFollowTheTables)
          "2.5000000*x"},
         {__LINE__, "2e5+1e-5+0.5", "2.000000e+05+1.000000e-05+0.5000000"},
         {__LINE__, "?+x", "?+x"},
-        {__LINE__, "90\xB0", "1.5707963"},
+        {__LINE__, "90\xB0", "1.5707963267950003"}, // folded: no longer in degrees
     };
     for (const TextCase& c : cases)
         EXPECT_EQ(printedExpression(c.input), c.expected) << "case at line " << c.line;
@@ -204,7 +204,12 @@ TEST(EquationPrinter, NumbersInTheResultTableFormat)
         {1e300, "1.000000e+300"},
         {std::numeric_limits<double>::infinity(), "1.000000e+50"},
         {-std::numeric_limits<double>::infinity(), "-1.000000e+50"},
-        {std::numeric_limits<double>::quiet_NaN(), "8.181818e-50"},
+        {std::numeric_limits<double>::quiet_NaN(), "8.18181818e-50"}, // the marker itself
+        // Digits that the table's form would round away are all written.
+        {1.0 / 3.0, "0.3333333333333333"},
+        {0.8530684546110345, "0.8530684546110345"},
+        {-1.234567e-4, "-0.0001234567"},
+        {6.02214076e23, "6.02214076e+23"},
     };
     for (const auto& [value, expected] : cases)
         EXPECT_EQ(printedNumber(value), expected) << value;

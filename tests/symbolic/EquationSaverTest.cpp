@@ -33,7 +33,8 @@ TEST(EquationSaver, CommentsBlankLinesAndStartingValuesSurvive)
     TranscriptHost host;
     Reporter reporter;
     std::string out;
-    ASSERT_TRUE(saveEquations(input, set, true, "/tmp/loops.SJC", reporter, out));
+    ASSERT_TRUE(saveEquations(input, set, true, reporter, out));
+    reportEquationsSaved(reporter, "/tmp/loops.SJC");
     EXPECT_EQ(out, readFile(dataPath("save/comments_and_extras/expected.SJC")));
     EXPECT_EQ(host.pieces,
               (std::vector<std::string>{"\n", "\nSaving Equations...\n", "\n",
@@ -48,7 +49,7 @@ TEST(EquationSaver, EliminatedSetKeepsItsEliminationStatements)
     ASSERT_TRUE(readSet(readFile(dataPath("save/eliminated/set.alg")), set));
     Reporter reporter;
     std::string out;
-    ASSERT_TRUE(saveEquations(input, set, false, "e.SJC", reporter, out));
+    ASSERT_TRUE(saveEquations(input, set, false, reporter, out));
     EXPECT_EQ(out, readFile(dataPath("save/eliminated/expected.SJC")));
 }
 
@@ -69,14 +70,16 @@ TEST(EquationSaver, EdgesOfTheWalk)
         {__LINE__, "a = b\n  + c;\n", "a = b + c;", "a=b+c; \n"},
         // no text at all: every equation is added
         {__LINE__, "", "a = 1; b = a;", "a=1.0000000; \nb=a; \n"},
+        // a file with CR LF line ends keeps them, in copied and in written text
+        {__LINE__, "{a\r\nb \xe1\xb0}\r\nx = 1;\r\n\r\n{end}\r\n", "x = 1; y = 2;",
+         "{a\r\nb \xe1\xb0}\r\nx=1.0000000; \r\n\r\n{end}\r\ny=2.0000000; \r\n"},
     };
     for (const Case& c : cases) {
         EquationSet set;
         ASSERT_TRUE(readSet(c.set, set)) << "case at line " << c.line;
         Reporter reporter;
         std::string out;
-        ASSERT_TRUE(saveEquations(c.text, set, false, "f", reporter, out))
-            << "case at line " << c.line;
+        ASSERT_TRUE(saveEquations(c.text, set, false, reporter, out)) << "case at line " << c.line;
         EXPECT_EQ(out, c.expected) << "case at line " << c.line;
     }
 }
@@ -89,7 +92,7 @@ TEST(EquationSaver, AnEquationThatCannotBePrintedFailsTheSave)
     TranscriptHost host;
     Reporter reporter;
     std::string out;
-    EXPECT_FALSE(saveEquations("x = 1;\ny = 2;\n", set, true, "f.SJC", reporter, out));
+    EXPECT_FALSE(saveEquations("x = 1;\ny = 2;\n", set, true, reporter, out));
     EXPECT_TRUE(reporter.runError);
     EXPECT_EQ(host.beeps, 1);
     EXPECT_EQ(host.pieces,
