@@ -35,6 +35,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
@@ -863,9 +864,14 @@ void MainWindow::readSettings()
     statusBar()->setVisible(statusVisible);
     action("statusBar")->setChecked(statusVisible);
 
-    const auto placement =
-        parseWindowPlacement(s.value("Settings/WindowPos").toString().toStdString());
+    auto placement = parseWindowPlacement(s.value("Settings/WindowPos").toString().toStdString());
     if (placement) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect desktop = screen->availableVirtualGeometry();
+            placement =
+                keepOnDesktop(*placement, desktop.left(), desktop.top(),
+                              desktop.left() + desktop.width(), desktop.top() + desktop.height());
+        }
         setGeometry(placement->left, placement->top, placement->right - placement->left,
                     placement->bottom - placement->top);
         m_startMaximized =
