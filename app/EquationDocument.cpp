@@ -80,6 +80,24 @@ bool EquationDocument::isModified() const
     return m_text->isModified() || m_optionsModified;
 }
 
+bool EquationDocument::changedOnDisk() const
+{
+    if (m_path.isEmpty())
+        return false;
+    const QFileInfo info(m_path);
+    if (!info.exists())
+        return false;
+    return !m_diskModified.isValid() || info.lastModified() != m_diskModified ||
+           info.size() != m_diskSize;
+}
+
+void EquationDocument::rememberDiskState()
+{
+    const QFileInfo info(m_path);
+    m_diskModified = info.exists() ? info.lastModified() : QDateTime();
+    m_diskSize = info.exists() ? info.size() : -1;
+}
+
 void EquationDocument::setOptionsModified()
 {
     m_optionsModified = true;
@@ -111,6 +129,7 @@ DocumentReport EquationDocument::open(const QString& path)
     m_optionsModified = false;
     discardAutosave();
     m_path = QFileInfo(path).absoluteFilePath();
+    rememberDiskState();
     m_autosaveKey = QString::fromLatin1(
         QCryptographicHash::hash(m_path.toUtf8(), QCryptographicHash::Sha1).toHex());
 
@@ -178,6 +197,7 @@ DocumentReport EquationDocument::save(const QString& path)
     discardAutosave();
     const bool renamed = absolute != m_path;
     m_path = absolute;
+    rememberDiskState();
     m_baseName = base;
     m_autosaveKey = QString::fromLatin1(
         QCryptographicHash::hash(m_path.toUtf8(), QCryptographicHash::Sha1).toHex());

@@ -567,6 +567,20 @@ bool MainWindow::saveDocument(EquationWindow* window, bool saveAs)
 bool MainWindow::saveDocumentAs(EquationWindow* window, const QString& path)
 {
     EquationDocument* document = window->document();
+    // Another program's changes to the file are never overwritten unasked.
+    if (QFileInfo(path).absoluteFilePath() == document->path() && document->changedOnDisk()) {
+        const bool overwrite =
+            m_overwritePrompt
+                ? m_overwritePrompt(document)
+                : QMessageBox::warning(this, tr("Varnel"),
+                                       tr("%1 has been changed on disk since it was opened "
+                                          "here. Overwrite it with this version?")
+                                           .arg(document->path()),
+                                       QMessageBox::Yes | QMessageBox::No,
+                                       QMessageBox::No) == QMessageBox::Yes;
+        if (!overwrite)
+            return false;
+    }
     const DocumentReport report = document->save(path);
     if (!report.ok) {
         notify(tr("Varnel"), report.error);
@@ -664,6 +678,11 @@ void MainWindow::setSavePrompt(std::function<QMessageBox::StandardButton(Equatio
 void MainWindow::setNotifier(std::function<void(const QString&, const QString&)> notifier)
 {
     m_notifier = std::move(notifier);
+}
+
+void MainWindow::setOverwritePrompt(std::function<bool(EquationDocument*)> prompt)
+{
+    m_overwritePrompt = std::move(prompt);
 }
 
 void MainWindow::notify(const QString& title, const QString& text)

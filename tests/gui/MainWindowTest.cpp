@@ -303,6 +303,40 @@ private slots:
         start.end();
     }
 
+    void fileChangedOnDiskIsNotOverwrittenUnasked()
+    {
+        Start start;
+        MainWindow& w = *start.window;
+        int asked = 0;
+        bool overwrite = false;
+        w.setOverwritePrompt([&](EquationDocument*) {
+            ++asked;
+            return overwrite;
+        });
+        const QString path = m_files.filePath("shared.alg");
+        QVERIFY(writeBytes(path, "mine = 1;"));
+        EquationWindow* child = w.openFile(path);
+        QVERIFY(child);
+        QTest::keyClicks(child->editor(), "x");
+        QVERIFY(w.saveDocument(child)); // unchanged on disk: saved without a question
+        QCOMPARE(asked, 0);
+
+        QVERIFY(writeBytes(path, "theirs = 2; { another program }"));
+        QTest::keyClicks(child->editor(), "y");
+        QVERIFY(!w.saveDocument(child));
+        QCOMPARE(asked, 1);
+        QCOMPARE(readBytes(path), QByteArray("theirs = 2; { another program }"));
+        QVERIFY(child->document()->isModified());
+
+        overwrite = true;
+        QVERIFY(w.saveDocument(child));
+        QCOMPARE(asked, 2);
+        QCOMPARE(readBytes(path), QByteArray("xymine = 1;"));
+        QVERIFY(w.saveDocument(child));
+        QCOMPARE(asked, 2);
+        start.end();
+    }
+
     void droppedFilesAreOpened()
     {
         Start start;
