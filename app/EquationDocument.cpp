@@ -62,7 +62,8 @@ EquationDocument::EquationDocument(const QString& title, const AppSettings& sett
 
 EquationDocument::~EquationDocument()
 {
-    removeTemporaryCompanions(runBaseName(m_path.toStdString()));
+    const std::string path = m_path.toStdString();
+    removeTemporaryCompanions(runBaseName(path), path);
 }
 
 QString EquationDocument::title() const
@@ -134,8 +135,10 @@ DocumentReport EquationDocument::open(const QString& path)
         QCryptographicHash::hash(m_path.toUtf8(), QCryptographicHash::Sha1).toHex());
 
     m_baseName = documentBaseName(m_path.toStdString());
-    removeTemporaryCompanions(runBaseName(m_path.toStdString()));
-    if (!m_baseName.empty()) {
+    const std::string own = m_path.toStdString();
+    removeTemporaryCompanions(runBaseName(own), own);
+    // An equation file named like its own settings file holds text, not settings.
+    if (!m_baseName.empty() && m_baseName + ".SQP" != own) {
         QFile settings(QString::fromStdString(m_baseName + ".SQP"));
         if (settings.open(QIODevice::ReadOnly)) {
             const QByteArray record = settings.read(kSettingsFileSize);
@@ -181,7 +184,7 @@ DocumentReport EquationDocument::save(const QString& path)
 
     const QString absolute = QFileInfo(path).absoluteFilePath();
     const std::string base = documentBaseName(absolute.toStdString());
-    if (!base.empty()) {
+    if (!base.empty() && base + ".SQP" != absolute.toStdString()) {
         const auto record = encodeSettingsFile(m_options);
         QSaveFile settings(QString::fromStdString(base + ".SQP"));
         if (!settings.open(QIODevice::WriteOnly)) {

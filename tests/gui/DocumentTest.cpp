@@ -1,6 +1,7 @@
 // Tests of equation documents on disk: every symbol byte survives open-edit-save, CR LF files
 // stay CR LF, the settings file is written and read as laid out (short files reported), the
-// run's temporaries are removed on open and close, and a failed save leaves the file intact.
+// run's temporaries are removed on open and close (never the equation file itself), and a
+// failed save leaves the file intact.
 #include "GuiTestSupport.h"
 
 #include "AppSettings.h"
@@ -153,6 +154,28 @@ private slots:
             QVERIFY2(!QFile::exists(file(name)), qPrintable(name));
         QVERIFY(QFile::exists(file("heat.PRN")));
         QVERIFY(QFile::exists(path));
+    }
+
+    void equationFileNamedLikeACompanionIsKept()
+    {
+        // A symbolic Jacobian opened for editing, or any equation file with such a name, is
+        // the document's own text: never deleted as a temporary, never written as settings.
+        for (const char* extension : {"SJC", "TMP", "KTK", "JAC", "SQP"}) {
+            const QString path = file(QStringLiteral("own.%1").arg(extension));
+            QVERIFY(writeBytes(path, "a = 1;"));
+            {
+                EquationDocument document("own", m_settings);
+                const DocumentReport opened = document.open(path);
+                QVERIFY(opened.ok);
+                QVERIFY2(opened.notices.isEmpty(), extension);
+                QVERIFY2(QFile::exists(path), extension);
+                QTextCursor end(document.text());
+                end.movePosition(QTextCursor::End);
+                end.insertText(" b = 2;");
+                QVERIFY(document.save(path).ok);
+            }
+            QCOMPARE(readBytes(path), QByteArray("a = 1; b = 2;"));
+        }
     }
 
     void characterWithoutByteLeavesTheFileAlone()
