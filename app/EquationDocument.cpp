@@ -108,6 +108,12 @@ void EquationDocument::setOptionsModified()
 DocumentReport EquationDocument::open(const QString& path)
 {
     DocumentReport report;
+    // A pipe or a device would block the program or never end: only files are read.
+    if (const QFileInfo info(path); info.exists() && !info.isFile() && !info.isDir()) {
+        report.ok = false;
+        report.error = QStringLiteral("Cannot open \"%1\": not a regular file").arg(path);
+        return report;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         report.ok = false;

@@ -13,6 +13,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace varnel;
 using varnel::testing::readBytes;
@@ -225,6 +226,14 @@ private slots:
         QVERIFY(!report.ok);
         QVERIFY(report.error.contains("does-not-exist.alg"));
         QVERIFY(!document.open(m_files.path()).ok); // a folder
+        // A pipe would block the program until something writes to it; a device may never end.
+        const QString fifo = file("pipe.alg");
+        QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        for (const QString& special : {fifo, QStringLiteral("/dev/zero")}) {
+            const DocumentReport refused = document.open(special);
+            QVERIFY(!refused.ok);
+            QVERIFY2(refused.error.contains("not a regular file"), qPrintable(refused.error));
+        }
     }
 };
 
