@@ -64,6 +64,12 @@ QIcon themed(const char* themeName, const char* own)
                             QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(own))));
 }
 
+// A file name as a menu item shows it: an "&" of the name is not a mnemonic.
+QString menuText(QString name)
+{
+    return name.replace(QLatin1Char('&'), QLatin1String("&&"));
+}
+
 QString entryName(const PaletteEntry& entry)
 {
     return QString::fromUtf8(entry.name.data(), static_cast<qsizetype>(entry.name.size()));
@@ -340,7 +346,7 @@ void MainWindow::createMenus()
         int n = 1;
         for (QMdiSubWindow* w : m_mdi->subWindowList()) {
             QAction* a = m_windowMenu->addAction(
-                QStringLiteral("&%1 %2").arg(n++).arg(w->windowTitle().remove("[*]")));
+                QStringLiteral("&%1 %2").arg(n++).arg(menuText(w->windowTitle().remove("[*]"))));
             a->setCheckable(true);
             a->setChecked(w == m_mdi->activeSubWindow());
             connect(a, &QAction::triggered, this, [this, w] { m_mdi->setActiveSubWindow(w); });
@@ -710,7 +716,7 @@ void MainWindow::updateRecentMenu()
     m_recentMenu->clear();
     int n = 1;
     for (const QString& path : m_recentFiles) {
-        QAction* a = m_recentMenu->addAction(QStringLiteral("&%1 %2").arg(n++).arg(path));
+        QAction* a = m_recentMenu->addAction(QStringLiteral("&%1 %2").arg(n++).arg(menuText(path)));
         connect(a, &QAction::triggered, this, [this, path] { openFile(path); });
     }
     m_recentMenu->setEnabled(!m_recentFiles.isEmpty());

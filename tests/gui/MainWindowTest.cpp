@@ -16,6 +16,7 @@
 #include <QDockWidget>
 #include <QLockFile>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMimeData>
 #include <QProcess>
 #include <QTest>
@@ -334,6 +335,30 @@ private slots:
         QCOMPARE(readBytes(path), QByteArray("xymine = 1;"));
         QVERIFY(w.saveDocument(child));
         QCOMPARE(asked, 2);
+        start.end();
+    }
+
+    void recentFilesKeepTheLastFour()
+    {
+        Start start;
+        MainWindow& w = *start.window;
+        QStringList paths;
+        for (const char* name : {"r1.alg", "r2.alg", "r3.alg", "r&4.alg", "r5.alg", "r6.alg"}) {
+            paths.prepend(m_files.filePath(name));
+            QVERIFY(writeBytes(paths.first(), "r = 1;"));
+            QVERIFY(w.openFile(paths.first()));
+        }
+        QCOMPARE(w.recentFiles(), paths.mid(0, 4));
+        QMenu* file = w.menu("file");
+        QMenu* recent = nullptr;
+        for (QAction* a : file->actions())
+            if (a->menu() && a->text() == "Recent &Files")
+                recent = a->menu();
+        QVERIFY(recent);
+        QCOMPARE(recent->actions().size(), 4);
+        // A "&" in a file name is shown, not taken as the item's mnemonic.
+        QCOMPARE(recent->actions().at(2)->text(),
+                 QStringLiteral("&3 %1").arg(m_files.filePath("r&&4.alg")));
         start.end();
     }
 
