@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QProcess>
+#include <QScreen>
 #include <QTest>
 #include <QTextDocument>
 #include <QToolBar>
@@ -162,6 +163,23 @@ private slots:
         QVERIFY(ten.window->isMaximized());
         QCOMPARE(ten.window->normalGeometry().size(), QSize(800, 600));
         ten.end();
+    }
+
+    void hostileProfileValuesGiveAUsableWindow()
+    {
+        for (const qint64 height : {-2147483648LL, 2000000000LL}) {
+            QSettings raw;
+            raw.setValue("Font/Height", height);
+            raw.setValue("Settings/WindowPos", "0,1,-1,-1,-1,-1,-9000,-9000,-8200,-8400");
+            raw.sync();
+            Start start;
+            const int pixels = start.settings.displayFont.font.pixelSize();
+            QVERIFY2(pixels >= 1 && pixels <= 1000, qPrintable(QString::number(pixels)));
+            // A placement from a screen that is gone opens where it can be reached.
+            const QRect desktop = start.window->screen()->availableVirtualGeometry();
+            QVERIFY(desktop.contains(start.window->geometry().topLeft()));
+            start.end();
+        }
     }
 
     void propertiesTreeFollowsTheDocuments()
