@@ -5,6 +5,9 @@
 #include <QFontDatabase>
 #include <QSettings>
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace varnel {
 
 namespace {
@@ -17,7 +20,8 @@ StoredFont readFont(QSettings& s, const QString& group)
     if (height != 0) {
         result.stored = true;
         QFont font(s.value("FaceName", QStringLiteral("System")).toString().left(31));
-        font.setPixelSize(std::max(1, std::abs(height)));
+        // Any stored height gives a usable size: INT_MIN has no absolute value as an int.
+        font.setPixelSize(static_cast<int>(std::clamp<qint64>(std::llabs(height), 1, 1000)));
         font.setWeight(
             static_cast<QFont::Weight>(std::clamp(s.value("Weight", 400).toInt(), 1, 1000)));
         font.setItalic(s.value("Italic", 0).toInt() != 0);

@@ -28,10 +28,13 @@ QString AutosaveStore::root()
 AutosaveStore::AutosaveStore()
     : m_folder(root() + QLatin1Char('/') + QUuid::createUuid().toString(QUuid::WithoutBraces))
 {
-    QDir().mkpath(m_folder);
+    // The lock comes before the folder, so that a program starting at the same moment never
+    // finds the folder unlocked and takes it for one left by a crash.
+    QDir().mkpath(root());
     m_lock = std::make_unique<QLockFile>(m_folder + QStringLiteral(".lock"));
     m_lock->setStaleLockTime(0); // a lock is stale only when its program is gone
     m_lock->tryLock(0);
+    QDir().mkpath(m_folder);
 }
 
 AutosaveStore::~AutosaveStore()

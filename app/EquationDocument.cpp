@@ -62,7 +62,8 @@ EquationDocument::EquationDocument(const QString& title, const AppSettings& sett
 
 EquationDocument::~EquationDocument()
 {
-    removeTemporaryCompanions(runBaseName(m_path.toStdString()));
+    const std::string path = m_path.toStdString();
+    removeTemporaryCompanions(runBaseName(path), path);
 }
 
 QString EquationDocument::title() const
@@ -80,6 +81,24 @@ bool EquationDocument::isModified() const
     return m_text->isModified() || m_optionsModified;
 }
 
+bool EquationDocument::changedOnDisk() const
+{
+    if (m_path.isEmpty())
+        return false;
+    const QFileInfo info(m_path);
+    if (!info.exists())
+        return false;
+    return !m_diskModified.isValid() || info.lastModified() != m_diskModified ||
+           info.size() != m_diskSize;
+}
+
+void EquationDocument::rememberDiskState()
+{
+    const QFileInfo info(m_path);
+    m_diskModified = info.exists() ? info.lastModified() : QDateTime();
+    m_diskSize = info.exists() ? info.size() : -1;
+}
+
 void EquationDocument::setOptionsModified()
 {
     m_optionsModified = true;
@@ -89,6 +108,12 @@ void EquationDocument::setOptionsModified()
 DocumentReport EquationDocument::open(const QString& path)
 {
     DocumentReport report;
+    // A pipe or a device would block the program or never end: only files are read.
+    if (const QFileInfo info(path); info.exists() && !info.isFile() && !info.isDir()) {
+        report.ok = false;
+        report.error = QStringLiteral("Cannot open \"%1\": not a regular file").arg(path);
+        return report;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         report.ok = false;
@@ -111,12 +136,15 @@ DocumentReport EquationDocument::open(const QString& path)
     m_optionsModified = false;
     discardAutosave();
     m_path = QFileInfo(path).absoluteFilePath();
+    rememberDiskState();
     m_autosaveKey = QString::fromLatin1(
         QCryptographicHash::hash(m_path.toUtf8(), QCryptographicHash::Sha1).toHex());
 
     m_baseName = documentBaseName(m_path.toStdString());
-    removeTemporaryCompanions(runBaseName(m_path.toStdString()));
-    if (!m_baseName.empty()) {
+    const std::string own = m_path.toStdString();
+    removeTemporaryCompanions(runBaseName(own), own);
+    // An equation file named like its own settings file holds text, not settings.
+    if (!m_baseName.empty() && m_baseName + ".SQP" != own) {
         QFile settings(QString::fromStdString(m_baseName + ".SQP"));
         if (settings.open(QIODevice::ReadOnly)) {
             const QByteArray record = settings.read(kSettingsFileSize);
@@ -162,7 +190,7 @@ DocumentReport EquationDocument::save(const QString& path)
 
     const QString absolute = QFileInfo(path).absoluteFilePath();
     const std::string base = documentBaseName(absolute.toStdString());
-    if (!base.empty()) {
+    if (!base.empty() && base + ".SQP" != absolute.toStdString()) {
         const auto record = encodeSettingsFile(m_options);
         QSaveFile settings(QString::fromStdString(base + ".SQP"));
         if (!settings.open(QIODevice::WriteOnly)) {
@@ -178,6 +206,7 @@ DocumentReport EquationDocument::save(const QString& path)
     discardAutosave();
     const bool renamed = absolute != m_path;
     m_path = absolute;
+    rememberDiskState();
     m_baseName = base;
     m_autosaveKey = QString::fromLatin1(
         QCryptographicHash::hash(m_path.toUtf8(), QCryptographicHash::Sha1).toHex());

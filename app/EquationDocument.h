@@ -5,6 +5,7 @@
 
 #include "varnel/Varnel.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -56,6 +57,9 @@ public:
     bool crlf() const { return m_crlf; }
 
     bool isModified() const;
+    /// True when the file at the document's path has been changed or replaced on disk since
+    /// the document last read or wrote it (a file that is gone is not: saving recreates it).
+    bool changedOnDisk() const;
     /// Marks the settings as changed (the options sheet does this on OK).
     void setOptionsModified();
     /// The bytes that saving would write now, or an error naming the first character with
@@ -84,6 +88,7 @@ signals:
 
 private:
     QString autosaveFile() const;
+    void rememberDiskState();
 
     QTextDocument* m_text;
     SolverOptions m_options;
@@ -94,6 +99,8 @@ private:
     QString m_attachment;
     std::string m_attachmentBytes; // what the options' list-file name points at
     QString m_autosaveKey;
+    QDateTime m_diskModified; // the file as last read or written (invalid: never)
+    qint64 m_diskSize = -1;
     bool m_crlf = false;
     bool m_optionsModified = false;
 };

@@ -35,6 +35,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
@@ -61,6 +62,12 @@ QIcon themed(const char* themeName, const char* own)
 {
     return QIcon::fromTheme(QString::fromLatin1(themeName),
                             QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(own))));
+}
+
+// A file name as a menu item shows it: an "&" of the name is not a mnemonic.
+QString menuText(QString name)
+{
+    return name.replace(QLatin1Char('&'), QLatin1String("&&"));
 }
 
 QString entryName(const PaletteEntry& entry)
@@ -339,7 +346,7 @@ void MainWindow::createMenus()
         int n = 1;
         for (QMdiSubWindow* w : m_mdi->subWindowList()) {
             QAction* a = m_windowMenu->addAction(
-                QStringLiteral("&%1 %2").arg(n++).arg(w->windowTitle().remove("[*]")));
+                QStringLiteral("&%1 %2").arg(n++).arg(menuText(w->windowTitle().remove("[*]"))));
             a->setCheckable(true);
             a->setChecked(w == m_mdi->activeSubWindow());
             connect(a, &QAction::triggered, this, [this, w] { m_mdi->setActiveSubWindow(w); });
@@ -566,6 +573,20 @@ bool MainWindow::saveDocument(EquationWindow* window, bool saveAs)
 bool MainWindow::saveDocumentAs(EquationWindow* window, const QString& path)
 {
     EquationDocument* document = window->document();
+    // Another program's changes to the file are never overwritten unasked.
+    if (QFileInfo(path).absoluteFilePath() == document->path() && document->changedOnDisk()) {
+        const bool overwrite =
+            m_overwritePrompt
+                ? m_overwritePrompt(document)
+                : QMessageBox::warning(this, tr("Varnel"),
+                                       tr("%1 has been changed on disk since it was opened "
+                                          "here. Overwrite it with this version?")
+                                           .arg(document->path()),
+                                       QMessageBox::Yes | QMessageBox::No,
+                                       QMessageBox::No) == QMessageBox::Yes;
+        if (!overwrite)
+            return false;
+    }
     const DocumentReport report = document->save(path);
     if (!report.ok) {
         notify(tr("Varnel"), report.error);
@@ -665,6 +686,11 @@ void MainWindow::setNotifier(std::function<void(const QString&, const QString&)>
     m_notifier = std::move(notifier);
 }
 
+void MainWindow::setOverwritePrompt(std::function<bool(EquationDocument*)> prompt)
+{
+    m_overwritePrompt = std::move(prompt);
+}
+
 void MainWindow::notify(const QString& title, const QString& text)
 {
     if (m_notifier)
@@ -690,7 +716,7 @@ void MainWindow::updateRecentMenu()
     m_recentMenu->clear();
     int n = 1;
     for (const QString& path : m_recentFiles) {
-        QAction* a = m_recentMenu->addAction(QStringLiteral("&%1 %2").arg(n++).arg(path));
+        QAction* a = m_recentMenu->addAction(QStringLiteral("&%1 %2").arg(n++).arg(menuText(path)));
         connect(a, &QAction::triggered, this, [this, path] { openFile(path); });
     }
     m_recentMenu->setEnabled(!m_recentFiles.isEmpty());
@@ -863,9 +889,14 @@ void MainWindow::readSettings()
     statusBar()->setVisible(statusVisible);
     action("statusBar")->setChecked(statusVisible);
 
-    const auto placement =
-        parseWindowPlacement(s.value("Settings/WindowPos").toString().toStdString());
+    auto placement = parseWindowPlacement(s.value("Settings/WindowPos").toString().toStdString());
     if (placement) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect desktop = screen->availableVirtualGeometry();
+            placement =
+                keepOnDesktop(*placement, desktop.left(), desktop.top(),
+                              desktop.left() + desktop.width(), desktop.top() + desktop.height());
+        }
         setGeometry(placement->left, placement->top, placement->right - placement->left,
                     placement->bottom - placement->top);
         m_startMaximized =

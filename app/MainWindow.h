@@ -91,6 +91,9 @@ public:
     void setSavePrompt(std::function<QMessageBox::StandardButton(EquationDocument*)> prompt);
     /// Replaces the message boxes (tests): receives each title and text instead.
     void setNotifier(std::function<void(const QString&, const QString&)> notifier);
+    /// Replaces the question asked before saving over a file that was changed on disk since
+    /// it was opened (tests): true overwrites it.
+    void setOverwritePrompt(std::function<bool(EquationDocument*)> prompt);
 
     /// The menu of the main menu bar called `name` ("file", "view", "solve", "advanced",
     /// "graph", "results" (View - Results), "attachment" (File - Attachment)).
@@ -172,6 +175,7 @@ private:
     bool m_startMaximized = false;
     std::function<QMessageBox::StandardButton(EquationDocument*)> m_savePrompt;
     std::function<void(const QString&, const QString&)> m_notifier;
+    std::function<bool(EquationDocument*)> m_overwritePrompt;
     std::map<QString, QMenu*> m_menus;
 
     // Solve commands (MainWindowSolve.cpp)

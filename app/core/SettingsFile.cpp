@@ -92,11 +92,11 @@ std::vector<std::string> temporaryCompanions(const std::string& baseName)
     return {baseName + ".SJC", baseName + ".TMP", baseName + ".KTK", baseName + ".JAC"};
 }
 
-int removeTemporaryCompanions(const std::string& baseName)
+int removeTemporaryCompanions(const std::string& baseName, std::string_view keep)
 {
     int removed = 0;
     for (const std::string& name : temporaryCompanions(baseName))
-        if (std::remove(name.c_str()) == 0)
+        if (name != keep && std::remove(name.c_str()) == 0)
             ++removed;
     return removed;
 }

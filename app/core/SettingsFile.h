@@ -55,8 +55,9 @@ std::string runBaseName(std::string_view path);
 /// ".TMP", ".KTK", ".JAC"); empty unless the base name is longer than 2 characters.
 std::vector<std::string> temporaryCompanions(const std::string& baseName);
 
-/// Deletes the temporary companions of a base name; missing files are ignored. Returns how
-/// many were deleted.
-int removeTemporaryCompanions(const std::string& baseName);
+/// Deletes the temporary companions of a base name; missing files are ignored, and the file
+/// named `keep` (the equation file itself, which may be named like a temporary, e.g. a
+/// symbolic Jacobian opened for editing) is never deleted. Returns how many were deleted.
+int removeTemporaryCompanions(const std::string& baseName, std::string_view keep = {});
 
 } // namespace varnel

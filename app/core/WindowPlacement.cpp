@@ -1,7 +1,9 @@
 // Formatting and strict parsing of the "WindowPos" placement string.
 #include "WindowPlacement.h"
 
+#include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cstdio>
 
 namespace varnel {
@@ -48,8 +50,28 @@ std::optional<WindowPlacement> parseWindowPlacement(std::string_view text)
     p.top = static_cast<int>(numbers[7]);
     p.right = static_cast<int>(numbers[8]);
     p.bottom = static_cast<int>(numbers[9]);
-    if (p.right <= p.left || p.bottom <= p.top)
+    const long long width = static_cast<long long>(p.right) - p.left;
+    const long long height = static_cast<long long>(p.bottom) - p.top;
+    if (width <= 0 || height <= 0 || width > INT_MAX || height > INT_MAX)
         return std::nullopt;
+    return p;
+}
+
+WindowPlacement keepOnDesktop(WindowPlacement p, int left, int top, int right, int bottom)
+{
+    if (right <= left || bottom <= top || p.right <= p.left || p.bottom <= p.top)
+        return p;
+    // Reachable: the title bar's row is on the desktop and the window overlaps it sideways.
+    if (p.top >= top && p.top < bottom && p.left < right && p.right > left)
+        return p;
+    const long long width =
+        std::min(static_cast<long long>(p.right) - p.left, static_cast<long long>(right) - left);
+    const long long height =
+        std::min(static_cast<long long>(p.bottom) - p.top, static_cast<long long>(bottom) - top);
+    p.left = static_cast<int>(std::clamp<long long>(p.left, left, right - width));
+    p.top = static_cast<int>(std::clamp<long long>(p.top, top, bottom - height));
+    p.right = static_cast<int>(p.left + width);
+    p.bottom = static_cast<int>(p.top + height);
     return p;
 }
 

@@ -30,7 +30,14 @@ struct WindowPlacement {
 std::string formatWindowPlacement(const WindowPlacement& placement);
 
 /// The placement when the text is exactly ten numbers; nothing for nine or eleven numbers,
-/// other text, an empty string or a normal rectangle of no width or height.
+/// other text, an empty string or a normal rectangle of no width or height (or of a width or
+/// height beyond an int).
 std::optional<WindowPlacement> parseWindowPlacement(std::string_view text);
+
+/// The normal rectangle of `placement` kept reachable on the available desktop area (left,
+/// top, right, bottom; right and bottom exclusive). A rectangle whose top edge lies on the
+/// area and that overlaps it sideways stays as it is; any other (saved on a screen that is
+/// gone) is shrunk to the area when larger and moved inside it.
+WindowPlacement keepOnDesktop(WindowPlacement placement, int left, int top, int right, int bottom);
 
 } // namespace varnel

@@ -1,6 +1,7 @@
 // Tests of equation documents on disk: every symbol byte survives open-edit-save, CR LF files
 // stay CR LF, the settings file is written and read as laid out (short files reported), the
-// run's temporaries are removed on open and close, and a failed save leaves the file intact.
+// run's temporaries are removed on open and close (never the equation file itself), and a
+// failed save leaves the file intact.
 #include "GuiTestSupport.h"
 
 #include "AppSettings.h"
@@ -12,6 +13,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace varnel;
 using varnel::testing::readBytes;
@@ -155,6 +157,28 @@ private slots:
         QVERIFY(QFile::exists(path));
     }
 
+    void equationFileNamedLikeACompanionIsKept()
+    {
+        // A symbolic Jacobian opened for editing, or any equation file with such a name, is
+        // the document's own text: never deleted as a temporary, never written as settings.
+        for (const char* extension : {"SJC", "TMP", "KTK", "JAC", "SQP"}) {
+            const QString path = file(QStringLiteral("own.%1").arg(extension));
+            QVERIFY(writeBytes(path, "a = 1;"));
+            {
+                EquationDocument document("own", m_settings);
+                const DocumentReport opened = document.open(path);
+                QVERIFY(opened.ok);
+                QVERIFY2(opened.notices.isEmpty(), extension);
+                QVERIFY2(QFile::exists(path), extension);
+                QTextCursor end(document.text());
+                end.movePosition(QTextCursor::End);
+                end.insertText(" b = 2;");
+                QVERIFY(document.save(path).ok);
+            }
+            QCOMPARE(readBytes(path), QByteArray("a = 1; b = 2;"));
+        }
+    }
+
     void characterWithoutByteLeavesTheFileAlone()
     {
         const QString path = file("keep.alg");
@@ -202,6 +226,14 @@ private slots:
         QVERIFY(!report.ok);
         QVERIFY(report.error.contains("does-not-exist.alg"));
         QVERIFY(!document.open(m_files.path()).ok); // a folder
+        // A pipe would block the program until something writes to it; a device may never end.
+        const QString fifo = file("pipe.alg");
+        QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        for (const QString& special : {fifo, QStringLiteral("/dev/zero")}) {
+            const DocumentReport refused = document.open(special);
+            QVERIFY(!refused.ok);
+            QVERIFY2(refused.error.contains("not a regular file"), qPrintable(refused.error));
+        }
     }
 };
 

@@ -16,8 +16,10 @@
 #include <QDockWidget>
 #include <QLockFile>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMimeData>
 #include <QProcess>
+#include <QScreen>
 #include <QTest>
 #include <QTextDocument>
 #include <QToolBar>
@@ -163,6 +165,23 @@ private slots:
         ten.end();
     }
 
+    void hostileProfileValuesGiveAUsableWindow()
+    {
+        for (const qint64 height : {-2147483648LL, 2000000000LL}) {
+            QSettings raw;
+            raw.setValue("Font/Height", height);
+            raw.setValue("Settings/WindowPos", "0,1,-1,-1,-1,-1,-9000,-9000,-8200,-8400");
+            raw.sync();
+            Start start;
+            const int pixels = start.settings.displayFont.font.pixelSize();
+            QVERIFY2(pixels >= 1 && pixels <= 1000, qPrintable(QString::number(pixels)));
+            // A placement from a screen that is gone opens where it can be reached.
+            const QRect desktop = start.window->screen()->availableVirtualGeometry();
+            QVERIFY(desktop.contains(start.window->geometry().topLeft()));
+            start.end();
+        }
+    }
+
     void propertiesTreeFollowsTheDocuments()
     {
         Start start;
@@ -300,6 +319,64 @@ private slots:
         for (EquationWindow* child : start.window->equationWindows())
             texts << child->document()->text()->toPlainText();
         QCOMPARE(texts, QStringList{"lost = 1;"});
+        start.end();
+    }
+
+    void fileChangedOnDiskIsNotOverwrittenUnasked()
+    {
+        Start start;
+        MainWindow& w = *start.window;
+        int asked = 0;
+        bool overwrite = false;
+        w.setOverwritePrompt([&](EquationDocument*) {
+            ++asked;
+            return overwrite;
+        });
+        const QString path = m_files.filePath("shared.alg");
+        QVERIFY(writeBytes(path, "mine = 1;"));
+        EquationWindow* child = w.openFile(path);
+        QVERIFY(child);
+        QTest::keyClicks(child->editor(), "x");
+        QVERIFY(w.saveDocument(child)); // unchanged on disk: saved without a question
+        QCOMPARE(asked, 0);
+
+        QVERIFY(writeBytes(path, "theirs = 2; { another program }"));
+        QTest::keyClicks(child->editor(), "y");
+        QVERIFY(!w.saveDocument(child));
+        QCOMPARE(asked, 1);
+        QCOMPARE(readBytes(path), QByteArray("theirs = 2; { another program }"));
+        QVERIFY(child->document()->isModified());
+
+        overwrite = true;
+        QVERIFY(w.saveDocument(child));
+        QCOMPARE(asked, 2);
+        QCOMPARE(readBytes(path), QByteArray("xymine = 1;"));
+        QVERIFY(w.saveDocument(child));
+        QCOMPARE(asked, 2);
+        start.end();
+    }
+
+    void recentFilesKeepTheLastFour()
+    {
+        Start start;
+        MainWindow& w = *start.window;
+        QStringList paths;
+        for (const char* name : {"r1.alg", "r2.alg", "r3.alg", "r&4.alg", "r5.alg", "r6.alg"}) {
+            paths.prepend(m_files.filePath(name));
+            QVERIFY(writeBytes(paths.first(), "r = 1;"));
+            QVERIFY(w.openFile(paths.first()));
+        }
+        QCOMPARE(w.recentFiles(), paths.mid(0, 4));
+        QMenu* file = w.menu("file");
+        QMenu* recent = nullptr;
+        for (QAction* a : file->actions())
+            if (a->menu() && a->text() == "Recent &Files")
+                recent = a->menu();
+        QVERIFY(recent);
+        QCOMPARE(recent->actions().size(), 4);
+        // A "&" in a file name is shown, not taken as the item's mnemonic.
+        QCOMPARE(recent->actions().at(2)->text(),
+                 QStringLiteral("&3 %1").arg(m_files.filePath("r&&4.alg")));
         start.end();
     }
 
