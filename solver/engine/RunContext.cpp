@@ -39,6 +39,8 @@ void RunContext::reset(const RunSettings& hostSettings)
     lastTry = false;
     integrating = false;
     files.clear();
+    writtenPath.clear();
+    writtenText.clear();
     times = {};
 }
 
