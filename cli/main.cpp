@@ -122,9 +122,12 @@ std::string missingAnswers(const std::string& mode, const varnel::cli::RequestAn
     return missing;
 }
 
-void onInterrupt(int)
+void onInterrupt(int signal)
 {
     varnel::requestInterrupt();
+    // The run stops at its next look at the request; one blocked where it cannot look
+    // (opening a pipe that nobody writes) ends at the second signal.
+    std::signal(signal, SIG_DFL);
 }
 
 /// "name=value" with the shortest text that reads back as the same double.
