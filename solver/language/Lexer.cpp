@@ -10,6 +10,8 @@
 #include "Symbols.h"
 #include "TextFile.h"
 
+#include <algorithm>
+
 namespace varnel {
 
 namespace {
@@ -31,6 +33,15 @@ void Lexer::pushSource(std::string_view text)
 {
     Source s;
     s.text.assign(text);
+    m_sources.push_back(std::move(s));
+}
+
+void Lexer::pushFunctionFile(std::string text, std::size_t from, std::string name)
+{
+    Source s;
+    s.text = std::move(text);
+    s.position = std::min(from, s.text.size());
+    s.name = std::move(name);
     m_sources.push_back(std::move(s));
 }
 
@@ -254,6 +265,15 @@ std::string Lexer::place(long position) const
 {
     if (m_map == nullptr)
         return {};
+    if (!m_sources.empty() && !m_sources.back().name.empty()) {
+        // Inside a function file: its last character read, in that file.
+        const Source& s = m_sources.back();
+        const std::size_t given = std::min(s.givenBack.size(), s.position);
+        const std::size_t read = s.position - given;
+        SourceMap file;
+        file.setOriginal(s.text);
+        return s.name + ", " + SourceMap::describe(file.locateOriginal(read > 0 ? read - 1 : 0));
+    }
     return SourceMap::describe(
         m_map->locate(static_cast<std::size_t>(position < 0 ? 0 : position)));
 }
