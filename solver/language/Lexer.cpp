@@ -274,8 +274,9 @@ std::string Lexer::place(long position) const
         file.setOriginal(s.text);
         return s.name + ", " + SourceMap::describe(file.locateOriginal(read > 0 ? read - 1 : 0));
     }
-    return SourceMap::describe(
-        m_map->locate(static_cast<std::size_t>(position < 0 ? 0 : position)));
+    const std::string where =
+        SourceMap::describe(m_map->locate(static_cast<std::size_t>(position < 0 ? 0 : position)));
+    return where.empty() || m_map->name().empty() ? where : m_map->name() + ", " + where;
 }
 
 } // namespace varnel
