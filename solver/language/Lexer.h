@@ -101,13 +101,15 @@ public:
     /// and raises the run's error. The place is the last character read; inside a
     /// function file, that file's name and the place in it.
     void error(std::string_view message);
-    /// The same, the place being the statement file's character at `position` (0-based).
+    /// The same, the place being the character at `position` (0-based) of the statement
+    /// file, or of the function file being read.
     void errorAt(std::string_view message, long position);
-    /// A line feed, the text, the place of the statement file's character at `position`
-    /// and a line feed; no error.
+    /// A line feed, the text, the place of the character at `position` and a line feed;
+    /// no error.
     void warn(std::string_view message, long position);
-    /// Position (0-based) of the last character read from the statement file.
-    long lastPosition() const { return m_count > 0 ? m_count - 1 : 0; }
+    /// Position (0-based) of the last character read from the statement file, or from
+    /// the function file being read.
+    long lastPosition() const;
 
     ParseState& state() { return m_state; }
     Reporter& reporter() { return m_reporter; }
@@ -123,7 +125,12 @@ private:
     };
 
     void skipComment(long opening);
-    /// The place lines for the statement file's character at `position`, or "".
+    /// The function file being read, or null.
+    const Source* functionFile() const;
+    /// Where a mistake seen now lies: the last character read, or for a source without
+    /// characters of its own the next of the statement file.
+    long here() const { return m_sources.size() == 1 || functionFile() ? lastPosition() : m_count; }
+    /// The place lines for the character at `position`, or "".
     std::string place(long position) const;
 
     ParseState& m_state;
