@@ -591,8 +591,14 @@ std::string writeWhole(const std::string& path, const std::string& text)
     std::string temporary;
     std::FILE* file = nullptr;
     for (int attempt = 0; attempt < 100 && file == nullptr; ++attempt) {
-        temporary = path + ".tmp" + std::to_string(getpid()) + "-" +
-                    std::to_string(temporaryCounter.fetch_add(1));
+        // Beside the file, its name shortened when a folder entry could not hold it whole.
+        const std::string suffix =
+            ".tmp" + std::to_string(getpid()) + "-" + std::to_string(temporaryCounter.fetch_add(1));
+        const std::size_t start = path.find_last_of('/') + 1; // 0 without a folder
+        std::string entry = path.substr(start);
+        if (entry.size() + suffix.size() > 255)
+            entry.resize(255 - suffix.size());
+        temporary = path.substr(0, start) + entry + suffix;
         file = std::fopen(temporary.c_str(), "wbx");
         if (file == nullptr && errno != EEXIST)
             break;
