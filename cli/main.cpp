@@ -122,9 +122,12 @@ std::string missingAnswers(const std::string& mode, const varnel::cli::RequestAn
     return missing;
 }
 
-void onInterrupt(int)
+void onInterrupt(int signal)
 {
     varnel::requestInterrupt();
+    // The run stops at its next look at the request; one blocked where it cannot look
+    // (opening a pipe that nobody writes) ends at the second signal.
+    std::signal(signal, SIG_DFL);
 }
 
 /// "name=value" with the shortest text that reads back as the same double.
@@ -277,6 +280,11 @@ int main(int argc, char** argv)
                                                            std::to_string(options.maxIterations));
         if (options.deltaJ == 0.0 || !std::isfinite(options.deltaJ))
             throw CLI::ValidationError("--delta-j", "must not be 0");
+        for (const auto& [name, value] :
+             {std::pair{"--guess-min", options.guessMin},
+              std::pair{"--guess-max", options.guessMax}, std::pair{"--delta-t", options.deltaT}})
+            if (!std::isfinite(value))
+                throw CLI::ValidationError(name, "must be a finite number");
         if (listCount < 1)
             throw CLI::ValidationError("--list-count",
                                        "must be at least 1, not " + std::to_string(listCount));

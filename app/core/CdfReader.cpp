@@ -182,6 +182,20 @@ bool reaches(std::string_view line, size_t column)
     return line.size() >= column;
 }
 
+/// True when the field that did not read is a whole word of the card, blanks or the
+/// card's ends on both sides: a number spoilt in its place, not columns that cut a card
+/// written by words.
+bool isWholeWord(std::string_view line, const BadField& field)
+{
+    if (field.column == 0 || field.text.empty())
+        return false;
+    const size_t start = field.column - 1;
+    const size_t end = start + field.text.size();
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    return field.text.find_first_of(" \t") == std::string::npos &&
+           (start == 0 || blank(line[start - 1])) && (end >= line.size() || blank(line[end]));
+}
+
 std::optional<CdfBus> busByColumns(std::string_view line, BadField& bad)
 {
     if (!reaches(line, 68)) // generation MVAR, the last field the conversion needs
@@ -204,6 +218,10 @@ std::optional<CdfBus> busByColumns(std::string_view line, BadField& bad)
     bus.desiredVoltage = card.real({85, 90});
     bus.shuntG = card.real({107, 114});
     bus.shuntB = card.real({115, 122});
+    // Read only to be checked: the reactive limits and the remote bus.
+    card.real({91, 98});
+    card.real({99, 106});
+    card.integer({124, 127});
     if (!card.clean()) {
         bad = card.bad();
         return std::nullopt;
@@ -230,6 +248,13 @@ std::optional<CdfBranch> branchByColumns(std::string_view line, BadField& bad)
     branch.charging = card.real({41, 50});
     branch.ratio = card.real({77, 82});
     branch.shift = card.real({84, 90});
+    // Read only to be checked: ratings, control bus and side, the tap and angle limits.
+    for (const Columns c :
+         {Columns{51, 55}, Columns{57, 61}, Columns{63, 67}, Columns{69, 72}, Columns{74, 74}})
+        card.integer(c);
+    for (const Columns c : {Columns{91, 97}, Columns{98, 104}, Columns{106, 111}, Columns{113, 119},
+                            Columns{120, 126}})
+        card.real(c);
     if (!card.clean()) {
         bad = card.bad();
         return std::nullopt;
@@ -249,6 +274,7 @@ std::optional<CdfInterchange> interchangeByColumns(std::string_view line, BadFie
     card.separator(8);
     interchange.name = card.text({9, 20});
     interchange.exportMw = card.real({21, 28});
+    card.real({30, 35}); // the interchange tolerance, read only to be checked
     if (!card.clean()) {
         bad = card.bad();
         return std::nullopt;
@@ -498,8 +524,11 @@ private:
             if (!busByWords(line, bus, wordFault))
                 return fail(lineNumber, "the bus card does not begin with a bus number");
             // A field that is not a number would give another network: refuse the card,
-            // naming the field where the card's columns put it when it has them.
-            if (wordFault.column != 0 && (columnFault.column != 0 || !reachesColumns))
+            // naming the field where the card's columns put it when it has them. A whole
+            // word spoilt in its column is refused even when the words read, since a name
+            // with blanks shifts the words onto other fields.
+            if ((wordFault.column != 0 && (columnFault.column != 0 || !reachesColumns)) ||
+                isWholeWord(line, columnFault))
                 return notANumber(lineNumber, columnFault.column != 0 ? columnFault : wordFault);
         }
         bus.line = lineNumber;
@@ -523,8 +552,11 @@ private:
             if (!branchByWords(line, branch, wordFault))
                 return fail(lineNumber, "the branch card does not begin with a bus number");
             // A field that is not a number would give another network: refuse the card,
-            // naming the field where the card's columns put it when it has them.
-            if (wordFault.column != 0 && (columnFault.column != 0 || !reachesColumns))
+            // naming the field where the card's columns put it when it has them. A whole
+            // word spoilt in its column is refused even when the words read, since a name
+            // with blanks shifts the words onto other fields.
+            if ((wordFault.column != 0 && (columnFault.column != 0 || !reachesColumns)) ||
+                isWholeWord(line, columnFault))
                 return notANumber(lineNumber, columnFault.column != 0 ? columnFault : wordFault);
         }
         branch.line = lineNumber;
@@ -548,8 +580,11 @@ private:
             if (!interchangeByWords(line, interchange, wordFault))
                 return fail(lineNumber, "the interchange card does not begin with an area number");
             // A field that is not a number would give another network: refuse the card,
-            // naming the field where the card's columns put it when it has them.
-            if (wordFault.column != 0 && (columnFault.column != 0 || !reachesColumns))
+            // naming the field where the card's columns put it when it has them. A whole
+            // word spoilt in its column is refused even when the words read, since a name
+            // with blanks shifts the words onto other fields.
+            if ((wordFault.column != 0 && (columnFault.column != 0 || !reachesColumns)) ||
+                isWholeWord(line, columnFault))
                 return notANumber(lineNumber, columnFault.column != 0 ? columnFault : wordFault);
         }
         interchange.line = lineNumber;

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <numbers>
+#include <pthread.h>
 #include <string_view>
 #include <unistd.h>
 
@@ -560,15 +562,43 @@ private:
 
 std::atomic<unsigned> temporaryCounter{0};
 
+/// Holds back the signals that end a program from a terminal (interrupt, quit, hang-up,
+/// terminate) while it lives: one that arrives meanwhile acts when it ends, after the
+/// temporary file has been renamed or removed, so that none is left behind.
+class TerminationHeld {
+public:
+    TerminationHeld()
+    {
+        sigset_t held;
+        sigemptyset(&held);
+        for (const int s : {SIGINT, SIGQUIT, SIGHUP, SIGTERM})
+            sigaddset(&held, s);
+        pthread_sigmask(SIG_BLOCK, &held, &m_previous);
+    }
+    ~TerminationHeld() { pthread_sigmask(SIG_SETMASK, &m_previous, nullptr); }
+    TerminationHeld(const TerminationHeld&) = delete;
+    TerminationHeld& operator=(const TerminationHeld&) = delete;
+
+private:
+    sigset_t m_previous;
+};
+
 /// Writes text to path through a temporary file beside it that replaces path only when
 /// complete. Empty on success, else the reason.
 std::string writeWhole(const std::string& path, const std::string& text)
 {
+    const TerminationHeld held;
     std::string temporary;
     std::FILE* file = nullptr;
     for (int attempt = 0; attempt < 100 && file == nullptr; ++attempt) {
-        temporary = path + ".tmp" + std::to_string(getpid()) + "-" +
-                    std::to_string(temporaryCounter.fetch_add(1));
+        // Beside the file, its name shortened when a folder entry could not hold it whole.
+        const std::string suffix =
+            ".tmp" + std::to_string(getpid()) + "-" + std::to_string(temporaryCounter.fetch_add(1));
+        const std::size_t start = path.find_last_of('/') + 1; // 0 without a folder
+        std::string entry = path.substr(start);
+        if (entry.size() + suffix.size() > 255)
+            entry.resize(255 - suffix.size());
+        temporary = path.substr(0, start) + entry + suffix;
         file = std::fopen(temporary.c_str(), "wbx");
         if (file == nullptr && errno != EEXIST)
             break;

@@ -42,12 +42,16 @@ bool readEquations(RunContext& context)
     PhaseClock clock(context.times.reading);
     context.closeStreams();
     context.set.clear();
-    if (!equationFileReadable(context))
+    // A file this run wrote is read as it was written, not as it is on disk now.
+    const bool written =
+        !context.writtenPath.empty() && context.files.equationFile == context.writtenPath;
+    if (!written && !equationFileReadable(context))
         return false;
     ParseState state;
-    const bool ok = readEquationFile(
-        context.files.equationFile, context.files.baseName, context.settings, context.set,
-        context.reporter, context.stream(Stream::Input), context.stream(Stream::Results), state);
+    const bool ok = readEquationFile(context.files.equationFile, context.files.baseName,
+                                     context.settings, context.set, context.reporter,
+                                     context.stream(Stream::Input), context.stream(Stream::Results),
+                                     state, written ? &context.writtenText : nullptr);
     context.applyComplexMode();
     context.needsCompilation = true;
     if (!ok || context.reporter.runError) {

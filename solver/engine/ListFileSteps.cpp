@@ -6,6 +6,7 @@
 #include "Symbols.h"
 
 #include <cstdint>
+#include <filesystem>
 
 namespace varnel {
 
@@ -52,7 +53,10 @@ bool ListFileSteps::open(RunContext& context)
         return false;
     TextFile& list = context.stream(Stream::ListFile);
     list.suppressMessages = true;
-    if (!list.openRead(settings.listFileName)) {
+    // Only a file is read: a pipe or a device would hold the run in its opening.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(settings.listFileName, ec) ||
+        !list.openRead(settings.listFileName)) {
         context.reporter.send("File ");
         context.reporter.send(settings.listFileName);
         context.reporter.send(" Does Not Exist");

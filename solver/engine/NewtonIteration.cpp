@@ -45,7 +45,8 @@ double NewtonIteration::groupResidualNorm(RunContext& context, int group, int& w
                                                   context.set.variables.values.data());
         const bool failed = context.evaluator.error().mark();
         double magnitude = std::fabs(r);
-        if (r == UNDEFINED)
+        // A residual that is no number (a starting value that was none) is never small.
+        if (r == UNDEFINED || std::isnan(r))
             magnitude = BIG;
         if (failed) {
             r = 0.0;

@@ -10,7 +10,14 @@ namespace varnel {
 
 bool writeProduct(const std::string& path, std::string_view text)
 {
-    std::string temporary = path + ".XXXXXX";
+    // Beside the product, its name shortened when a folder entry could not hold it whole.
+    constexpr std::size_t kLongestEntry = 255;
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    std::string entry = path.substr(start);
+    if (entry.size() + 7 > kLongestEntry)
+        entry.resize(kLongestEntry - 7);
+    std::string temporary = path.substr(0, start) + entry + ".XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0)
         return false;

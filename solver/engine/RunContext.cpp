@@ -39,6 +39,8 @@ void RunContext::reset(const RunSettings& hostSettings)
     lastTry = false;
     integrating = false;
     files.clear();
+    writtenPath.clear();
+    writtenText.clear();
     times = {};
 }
 
@@ -71,6 +73,8 @@ bool RunContext::finishProducts(bool success)
     table.close();
     if (table.result() == 0)
         return true;
+    // Without its table the run failed: its listing goes like that of any failed run.
+    std::remove((files.baseName + ".JAC").c_str());
     reporter.send("\n");
     reporter.send("The result table ");
     reporter.send(files.baseName + ".PRN");

@@ -70,6 +70,11 @@ struct RunContext {
     Reporter reporter;
     Evaluator evaluator{reporter};
     RunFiles files;
+    /// The last equation file a step of this run wrote (".SJC") and its text: a run that
+    /// goes on to solve that file solves the text it wrote, whatever another run of the
+    /// same file has put there since.
+    std::string writtenPath;
+    std::string writtenText;
     std::array<TextFile, kStreamCount> streams;
     PhaseTimes times;
     std::minstd_rand generator;

@@ -87,8 +87,11 @@ bool SymbolicOperations::writeProduct(const std::string& path, const std::string
     if (file.openProduct(path)) {
         file.writeString(text);
         file.close();
-        if (file.result() == 0)
+        if (file.result() == 0) {
+            m_context.writtenPath = path;
+            m_context.writtenText = text;
             return true;
+        }
     }
     Reporter& reporter = m_context.reporter;
     reporter.send("\n");

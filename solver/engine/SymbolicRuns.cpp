@@ -156,8 +156,11 @@ bool readCases(RunContext& context, MeasuredCases& cases)
 {
     Reporter& reporter = context.reporter;
     const std::string& name = context.settings.listFileName;
-    std::ifstream in(name, std::ios::binary);
-    if (!in) {
+    std::error_code ec;
+    std::ifstream in;
+    if (std::filesystem::is_regular_file(name, ec)) // a pipe would hold the run in its opening
+        in.open(name, std::ios::binary);
+    if (!in.is_open()) {
         reporter.send("\n");
         reporter.send("File ");
         reporter.send(name);

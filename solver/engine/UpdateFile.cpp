@@ -3,6 +3,7 @@
 
 #include "EquationFile.h"
 #include "ProductFile.h"
+#include "SourceMap.h"
 #include "Symbols.h"
 
 #include <cmath>
@@ -62,9 +63,18 @@ bool readUpdateFile(RunContext& context, const std::string& path)
     EquationSet statements;
     ParseState state;
     const std::string folder = std::filesystem::path(path).parent_path().string();
-    const bool parsed =
-        readStatements(source, false, folder.empty() ? "." : folder, statements, reporter, state);
+    std::string text;
+    source.readRest(text);
+    const bool readWhole = source.result() == 0;
     source.close();
+    // A mistake is shown at its line in the update file, which the user may have edited.
+    SourceMap map;
+    map.setOriginal(text);
+    map.setName(path);
+    map.mapPiece(0, 0);
+    const bool parsed =
+        readWhole && readStatements(map.original(), &map, false, folder.empty() ? "." : folder,
+                                    statements, reporter, state);
     if (!parsed || state.abort) {
         reporter.send("\n");
         reporter.send("Update file ");

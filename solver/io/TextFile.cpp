@@ -26,13 +26,21 @@ thread_local bool t_quiet = false;
 std::atomic<unsigned> g_productCounter{0};
 
 /// A name for a product's temporary file beside `name`: hidden, and unique to this
-/// process and attempt, so that two runs writing the same product never share it.
+/// process and attempt, so that two runs writing the same product never share it. The
+/// product's own name is shortened in it when the whole would be longer than a folder
+/// entry may be, so that a product with a long name can still be written.
 std::string temporaryNameFor(const std::string& name, unsigned attempt)
 {
+    constexpr std::size_t kLongestEntry = 255;
     const std::size_t slash = name.find_last_of('/');
     const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
-    return name.substr(0, start) + "." + name.substr(start) + "." + std::to_string(getpid()) + "-" +
-           std::to_string(g_productCounter.fetch_add(1)) + "-" + std::to_string(attempt) + ".part";
+    const std::string suffix = "." + std::to_string(getpid()) + "-" +
+                               std::to_string(g_productCounter.fetch_add(1)) + "-" +
+                               std::to_string(attempt) + ".part";
+    std::string entry = name.substr(start);
+    if (1 + entry.size() + suffix.size() > kLongestEntry)
+        entry.resize(kLongestEntry - 1 - suffix.size());
+    return name.substr(0, start) + "." + entry + suffix;
 }
 
 /// Switches the calling thread to the C locale for one formatted conversion, so that

@@ -329,7 +329,7 @@ bool readStatements(TextFile& source, bool complexMode, const std::string& funct
 
 bool readEquationFile(const std::string& equationFile, const std::string& baseName,
                       RunSettings& settings, EquationSet& set, Reporter& reporter, TextFile& input,
-                      TextFile& results, ParseState& state)
+                      TextFile& results, ParseState& state, const std::string* given)
 {
     reporter.send("Reading Equations...\n");
     settings.complexMode = false;
@@ -338,9 +338,11 @@ bool readEquationFile(const std::string& equationFile, const std::string& baseNa
 
     input.suppressMessages = true;
     std::string text;
-    if (input.openRead(equationFile))
+    if (given != nullptr)
+        text = *given;
+    else if (input.openRead(equationFile))
         input.readRest(text);
-    if (!input.isOpen() || input.result() != 0) {
+    if (given == nullptr && (!input.isOpen() || input.result() != 0)) {
         reporter.send("\n");
         reporter.send("Equation file ");
         reporter.send(equationFile);

@@ -25,10 +25,10 @@ class TextFile;
 /// error messages give the line and column of the file. Function files are looked for
 /// in the working directory, then beside the equation file. False on a parse error, a
 /// refused option, a file that cannot be opened, or an interruption; `state` holds the
-/// parse error.
+/// parse error. With `text`, that is the file's text and the file is not opened.
 bool readEquationFile(const std::string& equationFile, const std::string& baseName,
                       RunSettings& settings, EquationSet& set, Reporter& reporter, TextFile& input,
-                      TextFile& results, ParseState& state);
+                      TextFile& results, ParseState& state, const std::string* text = nullptr);
 
 /// The working copy of a file's text: the text after its options line (all of it when
 /// there is none), every line ending in a line feed, and every line of 80 characters or

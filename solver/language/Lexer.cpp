@@ -10,6 +10,8 @@
 #include "Symbols.h"
 #include "TextFile.h"
 
+#include <algorithm>
+
 namespace varnel {
 
 namespace {
@@ -32,6 +34,29 @@ void Lexer::pushSource(std::string_view text)
     Source s;
     s.text.assign(text);
     m_sources.push_back(std::move(s));
+}
+
+void Lexer::pushFunctionFile(std::string text, std::size_t from, std::string name)
+{
+    Source s;
+    s.text = std::move(text);
+    s.position = std::min(from, s.text.size());
+    s.name = std::move(name);
+    m_sources.push_back(std::move(s));
+}
+
+const Lexer::Source* Lexer::functionFile() const
+{
+    return !m_sources.empty() && !m_sources.back().name.empty() ? &m_sources.back() : nullptr;
+}
+
+long Lexer::lastPosition() const
+{
+    if (const Source* s = functionFile()) {
+        const std::size_t read = s->position - std::min(s->givenBack.size(), s->position);
+        return read > 0 ? static_cast<long>(read) - 1 : 0;
+    }
+    return m_count > 0 ? m_count - 1 : 0;
 }
 
 void Lexer::popSource()
@@ -119,7 +144,7 @@ int Lexer::significantFrom(int c)
         if (isBlankChar(c)) {
             c = nextChar();
         } else if (c == '{') {
-            skipComment(m_sources.size() == 1 ? lastPosition() : m_count);
+            skipComment(here());
             if (m_state.abort)
                 return kEnd;
             c = nextChar();
@@ -164,7 +189,7 @@ std::string Lexer::readWord(int first, int& next, bool keyword)
 double Lexer::readNumber(int first, int& next)
 {
     m_impliedProduct = false;
-    const long start = m_sources.size() == 1 ? lastPosition() : m_count;
+    const long start = here();
     std::string text;
     bool dot = first == '.';
     bool exponent = false;
@@ -254,8 +279,16 @@ std::string Lexer::place(long position) const
 {
     if (m_map == nullptr)
         return {};
-    return SourceMap::describe(
-        m_map->locate(static_cast<std::size_t>(position < 0 ? 0 : position)));
+    if (const Source* s = functionFile()) {
+        SourceMap file;
+        file.setOriginal(s->text);
+        return s->name + ", " +
+               SourceMap::describe(
+                   file.locateOriginal(static_cast<std::size_t>(position < 0 ? 0 : position)));
+    }
+    const std::string where =
+        SourceMap::describe(m_map->locate(static_cast<std::size_t>(position < 0 ? 0 : position)));
+    return where.empty() || m_map->name().empty() ? where : m_map->name() + ", " + where;
 }
 
 } // namespace varnel

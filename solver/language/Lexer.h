@@ -50,6 +50,9 @@ public:
     void pushSource(TextFile& file);
     /// Reads a copy of `text` (tests, and text that does not come from a file).
     void pushSource(std::string_view text);
+    /// Reads the function file `name`, whose whole text is `text`, from `from` on until
+    /// popSource(); a mistake found while it is read is shown at its line in that file.
+    void pushFunctionFile(std::string text, std::size_t from, std::string name);
     /// Returns to the source below; characters given back to the popped one are lost.
     void popSource();
     std::size_t sourceDepth() const { return m_sources.size(); }
@@ -88,21 +91,25 @@ public:
     void clearRecentWord() { m_recentWord.clear(); }
 
     /// Where the statement file came from; with a map, messages show the line and the
-    /// column of the file (the map must outlive the reading).
+    /// column of the file, or of the function file being read (the map must outlive the
+    /// reading).
     void setSourceMap(const SourceMap* map) { m_map = map; }
 
     /// The parse-error routine: stores the message (at most 255 characters) and the
     /// position, sets the abort flag, reports a line feed and the message to the host,
     /// then the place (line, column, the line and a caret) when a source map is set,
-    /// and raises the run's error. The place is the last character read.
+    /// and raises the run's error. The place is the last character read; inside a
+    /// function file, that file's name and the place in it.
     void error(std::string_view message);
-    /// The same, the place being the statement file's character at `position` (0-based).
+    /// The same, the place being the character at `position` (0-based) of the statement
+    /// file, or of the function file being read.
     void errorAt(std::string_view message, long position);
-    /// A line feed, the text, the place of the statement file's character at `position`
-    /// and a line feed; no error.
+    /// A line feed, the text, the place of the character at `position` and a line feed;
+    /// no error.
     void warn(std::string_view message, long position);
-    /// Position (0-based) of the last character read from the statement file.
-    long lastPosition() const { return m_count > 0 ? m_count - 1 : 0; }
+    /// Position (0-based) of the last character read from the statement file, or from
+    /// the function file being read.
+    long lastPosition() const;
 
     ParseState& state() { return m_state; }
     Reporter& reporter() { return m_reporter; }
@@ -114,10 +121,16 @@ private:
         std::size_t position = 0;
         std::vector<int> givenBack;
         bool ended = false;
+        std::string name; // a function file's name; empty for the statement file
     };
 
     void skipComment(long opening);
-    /// The place lines for the statement file's character at `position`, or "".
+    /// The function file being read, or null.
+    const Source* functionFile() const;
+    /// Where a mistake seen now lies: the last character read, or for a source without
+    /// characters of its own the next of the statement file.
+    long here() const { return m_sources.size() == 1 || functionFile() ? lastPosition() : m_count; }
+    /// The place lines for the character at `position`, or "".
     std::string place(long position) const;
 
     ParseState& m_state;

@@ -67,6 +67,11 @@ std::string settingsProblem(const RunSettings& settings)
         return "Iteration limit " + std::to_string(settings.maxIterations) + " is below 1";
     if (std::string why = toleranceProblem(settings.toleranceExponent); !why.empty())
         return why;
+    // A starting value or a step that is no number would make every value one.
+    if (!std::isfinite(settings.guessMin) || !std::isfinite(settings.guessMax))
+        return "The range of random starting values must be finite";
+    if (!std::isfinite(settings.deltaT))
+        return "Delta T must be a finite number";
     if (settings.deltaJ != 0.0 && std::isfinite(settings.deltaJ))
         return {};
     char shown[64];

@@ -523,11 +523,18 @@ void Parser::functionFileCall(const std::string& name, const std::string& path,
         m_lexer.error("Error in Function File");
         return;
     }
-    std::string header;
-    for (int ch = file->readChar(); ch >= 0 && ch != '\n'; ch = file->readChar())
-        if (header.size() < kFunctionHeaderLimit)
-            header.push_back(static_cast<char>(ch));
-    const int count = parameterCount(header);
+    // The whole file is kept, so that a mistake in its body is shown at its own line.
+    std::string text;
+    int ch = file->readChar();
+    for (; ch >= 0 && ch != '\n'; ch = file->readChar())
+        text.push_back(static_cast<char>(ch));
+    const int count = parameterCount(std::string_view(text).substr(0, kFunctionHeaderLimit));
+    std::size_t bodyStart = text.size();
+    if (ch == '\n') {
+        text.push_back('\n');
+        bodyStart = text.size();
+        file->readRest(text);
+    }
     if (count < 1 || count > 4) {
         m_lexer.error("Error in Function \"" + name + "\"");
         emitConstant(form::Undefined, UNDEFINED);
@@ -563,7 +570,7 @@ void Parser::functionFileCall(const std::string& name, const std::string& path,
         const int after = m_c;
         m_arguments.push_back(std::move(arguments));
         ++m_fileDepth;
-        m_lexer.pushSource(*file);
+        m_lexer.pushFunctionFile(std::move(text), bodyStart, path);
         advance();
         relation();
         // The body is one relation, optionally closed by ";"; anything after it is an error.

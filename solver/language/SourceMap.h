@@ -23,6 +23,10 @@ public:
     /// The file's text, kept for the lines shown in messages.
     void setOriginal(std::string text);
     const std::string& original() const { return m_original; }
+    /// The file's name, shown before the place when it is not the equation file itself
+    /// (empty: not shown).
+    void setName(std::string name) { m_name = std::move(name); }
+    const std::string& name() const { return m_name; }
     /// Declares that the working copy from `copyOffset` on holds the file's characters
     /// from `originalOffset` on (called at the start of every line of the copy).
     void mapPiece(std::size_t copyOffset, std::size_t originalOffset);
@@ -43,6 +47,7 @@ private:
         std::size_t originalOffset;
     };
     std::string m_original;
+    std::string m_name;
     std::vector<std::size_t> m_lineStarts{0};
     std::vector<Piece> m_pieces;
 };

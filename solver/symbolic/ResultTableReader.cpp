@@ -7,6 +7,7 @@
 #include "TextFile.h"
 
 #include <array>
+#include <filesystem>
 
 namespace varnel {
 
@@ -125,7 +126,8 @@ bool readResultTable(const std::string& path, ResultTableData& table, Reporter& 
     TableReadError error;
     TextFile file;
     file.suppressMessages = true; // the fault is reported below, in the user's words
-    if (!file.openRead(path)) {
+    std::error_code ec;           // only a file: a pipe would hold the run in its opening
+    if (!std::filesystem::is_regular_file(path, ec) || !file.openRead(path)) {
         error.fault = TableFault::CannotOpen;
     } else {
         std::string text;

@@ -505,6 +505,13 @@ TEST(PowerFlowGenerator, BadInputEndsInAClearError)
         {"BUS DATA\n   4 Bus 4     HV  1  1  0 1.019 -10.33     4x.8     -3.9      0.0     0.0"
          "     0.0  0.0       0.0     0.0   0.0    0.0        0\n-999\nEND\n",
          "line 2, column 45: \"4x.8\" is not a number"},
+        // The name with blanks would shift the words onto the export if they were read.
+        {buses + "INTERCHANGE DATA\n 1    2 Bus 2     HV    0.x  999.99  IEEE14\n-9\nEND\n",
+         "line 6, column 25: \"0.x\" is not a number"},
+        // Columns the conversion does not use are numbers all the same.
+        {"BUS DATA\n   1 Bus 1     HV  1  1  3 1.060    0.0      0.0      0.0    232.4   -16.9"
+         "     0.0  1.060     0.0    -4x.0  0.0    0.0        0\n-999\nEND\n",
+         "line 2, column 102: \"-4x.0\" is not a number"},
     };
     for (const auto& c : cases) {
         std::string result = convertText(c.cdf);

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <map>
 #include <sstream>
 #include <string>
@@ -150,18 +151,27 @@ TEST(EquationFile, SettingsOutOfRangeStopTheReading)
         int tolerance;
         double deltaJ;
         std::string message;
+        double guessMax = 1.0;
+        double deltaT = 0.1;
     };
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double infinity = std::numeric_limits<double>::infinity();
     const Case cases[] = {
         {10, 400, 0.001, "Tolerance exponent 400 is outside -99..10"},
         {10, -100, 0.001, "Tolerance exponent -100 is outside -99..10"},
         {0, -3, 0.001, "Iteration limit 0 is below 1"},
         {10, -3, 0.0, "Delta J 0 is no increment"},
+        // No number would start every variable at no number, and "converge" there.
+        {10, -3, 0.001, "The range of random starting values must be finite", nan},
+        {10, -3, 0.001, "Delta T must be a finite number", 1.0, infinity},
     };
     for (const Case& c : cases) {
         RunSettings host;
         host.maxIterations = c.iterations;
         host.toleranceExponent = c.tolerance;
         host.deltaJ = c.deltaJ;
+        host.guessMax = c.guessMax;
+        host.deltaT = c.deltaT;
         TempDir dir;
         const FileRead r = readAlg(dir, "x = 1;\n", host);
         EXPECT_FALSE(r.ok) << c.message;
