@@ -1,11 +1,69 @@
 // Row-by-row elimination of a group's block with a dense scatter vector, and the forward
-// and backward substitutions that turn a group's residuals into its corrections.
+// and backward substitutions that turn a group's residuals into its corrections, and their
+// iterative refinement against the unfactorised block.
 #include "LinearSolver.h"
 
 #include "GuardedMath.h"
 #include "Reporter.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace varnel {
+
+namespace {
+
+/// A solve is accepted when its remainder is below this share of the magnitudes that
+/// made it; well-scaled blocks stay orders of magnitude below it.
+constexpr double kRefineThreshold = 1e-11;
+constexpr int kMaxRefinements = 3;
+
+bool ordinary(double v)
+{
+    return std::isfinite(v) && v != UNDEFINED && std::fabs(v) < BIG;
+}
+
+/// rhs - block * solution for the group's positions into `remainder`; false when a value
+/// is not an ordinary number. `worst` and `scale` receive the largest remainder and the
+/// largest sum of magnitudes that formed a remainder.
+bool groupRemainder(const SparseMatrix& matrix, const EquationOrdering& ordering, int group,
+                    const std::vector<double>& block, const std::vector<double>& rhs,
+                    const std::vector<double>& solution, std::vector<double>& remainder,
+                    double& worst, double& scale)
+{
+    worst = 0.0;
+    scale = 0.0;
+    for (int k = ordering.groupFirst(group); k <= ordering.groupLast(group); ++k) {
+        const auto slot = static_cast<std::size_t>(k);
+        if (!ordinary(rhs[slot]) || !ordinary(solution[slot]))
+            return false;
+        double r = rhs[slot];
+        double size = std::fabs(r);
+        bool usable = true;
+        auto subtract = [&](int e) {
+            const double a = block[static_cast<std::size_t>(e)];
+            usable = usable && ordinary(a);
+            const double d = solution[static_cast<std::size_t>(
+                ordering.positionOfVariable(matrix.entry(e).column))];
+            r -= a * d;
+            size += std::fabs(a * d);
+        };
+        for (int e : ordering.lowerEntries(k))
+            subtract(e);
+        if (const int diagonal = matrix.diagonal(ordering.equationAt(k)); diagonal >= 0)
+            subtract(diagonal);
+        for (int e : ordering.upperEntries(k))
+            subtract(e);
+        if (!usable || !std::isfinite(r) || !std::isfinite(size))
+            return false;
+        remainder[slot] = r;
+        worst = std::max(worst, std::fabs(r));
+        scale = std::max(scale, size);
+    }
+    return true;
+}
+
+} // namespace
 
 void EliminationWorkspace::reserve(int columns)
 {
@@ -75,6 +133,27 @@ void factorGroup(SparseMatrix& matrix, const EquationOrdering& ordering, int gro
     }
 }
 
+void keepGroupValues(const SparseMatrix& matrix, const EquationOrdering& ordering, int group,
+                     std::vector<double>& block)
+{
+    if (group < 1 || group > ordering.groupCount())
+        return;
+    if (block.size() < static_cast<std::size_t>(matrix.entryCount()))
+        block.resize(static_cast<std::size_t>(matrix.entryCount()), 0.0);
+    auto keep = [&](int e) {
+        const MatrixEntry& entry = matrix.entry(e);
+        block[static_cast<std::size_t>(e)] = entry.fillIn ? 0.0 : entry.value;
+    };
+    for (int k = ordering.groupFirst(group); k <= ordering.groupLast(group); ++k) {
+        for (int e : ordering.lowerEntries(k))
+            keep(e);
+        if (const int diagonal = matrix.diagonal(ordering.equationAt(k)); diagonal >= 0)
+            keep(diagonal);
+        for (int e : ordering.upperEntries(k))
+            keep(e);
+    }
+}
+
 void solveGroup(const SparseMatrix& matrix, const EquationOrdering& ordering, int group,
                 std::vector<double>& work)
 {
@@ -111,6 +190,48 @@ void solveGroup(const SparseMatrix& matrix, const EquationOrdering& ordering, in
         const int diagonal = matrix.diagonal(ordering.equationAt(k));
         work[k] = guardedDiv(r, diagonal >= 0 ? matrix.entry(diagonal).value : 0.0);
     }
+}
+
+int refineGroupSolution(const SparseMatrix& matrix, const EquationOrdering& ordering, int group,
+                        const std::vector<double>& block, const std::vector<double>& rhs,
+                        std::vector<double>& work, std::vector<double>& scratch)
+{
+    if (group < 1 || group > ordering.groupCount())
+        return 0;
+    const int first = ordering.groupFirst(group);
+    const int last = ordering.groupLast(group);
+    if (scratch.size() < work.size())
+        scratch.resize(work.size(), 0.0);
+    std::vector<double>& remainder = scratch;
+    double worst = 0.0;
+    double scale = 0.0;
+    if (!groupRemainder(matrix, ordering, group, block, rhs, work, remainder, worst, scale))
+        return 0;
+    int kept = 0;
+    std::vector<double> previous;
+    while (kept < kMaxRefinements && worst > kRefineThreshold * scale) {
+        solveGroup(matrix, ordering, group, remainder);
+        previous.assign(work.begin() + first, work.begin() + last + 1);
+        bool usable = true;
+        for (int k = first; k <= last; ++k) {
+            const auto slot = static_cast<std::size_t>(k);
+            usable = usable && ordinary(remainder[slot]);
+            work[slot] += remainder[slot];
+        }
+        double nextWorst = 0.0;
+        double nextScale = 0.0;
+        if (!usable ||
+            !groupRemainder(matrix, ordering, group, block, rhs, work, remainder, nextWorst,
+                            nextScale) ||
+            nextWorst >= worst) {
+            std::copy(previous.begin(), previous.end(), work.begin() + first);
+            break;
+        }
+        worst = nextWorst;
+        scale = nextScale;
+        ++kept;
+    }
+    return kept;
 }
 
 } // namespace varnel

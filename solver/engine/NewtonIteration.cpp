@@ -4,6 +4,7 @@
 #include "GuardedMath.h"
 #include "ResultTable.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace varnel {
@@ -82,11 +83,19 @@ void NewtonIteration::evalFactorSolveAdd(RunContext& context, Jacobian& jacobian
             return;
         }
         jacobian.evaluate(context, m_ordering, g, [&](int e) { recordFailure(context, e); });
+        keepGroupValues(jacobian.matrix(), m_ordering, g, m_block);
         factorGroup(jacobian.matrix(), m_ordering, g, m_workspace);
 
         int worst = 0;
         const double r0 = groupResidualNorm(context, g, worst);
+        m_rhs.resize(m_work.size());
+        std::copy(m_work.begin() + m_ordering.groupFirst(g),
+                  m_work.begin() + m_ordering.groupLast(g) + 1,
+                  m_rhs.begin() + m_ordering.groupFirst(g));
         solveGroup(jacobian.matrix(), m_ordering, g, m_work);
+        // The pivots were chosen at the starting values; one that has become tiny since
+        // (a multiplier or slack going to zero) loses digits that refinement wins back.
+        refineGroupSolution(jacobian.matrix(), m_ordering, g, m_block, m_rhs, m_work, m_remainder);
         for (int p = m_ordering.groupFirst(g); p <= m_ordering.groupLast(g); ++p) {
             const auto v = static_cast<std::size_t>(m_ordering.variableAt(p));
             x[v] = guardedSub(x[v], m_work[static_cast<std::size_t>(p)]);

@@ -51,6 +51,9 @@ private:
     EliminationWorkspace m_workspace;
     std::vector<double> m_work;        // residuals / corrections by elimination position
     std::vector<double> m_savedValues; // values at the start of an iteration
+    std::vector<double> m_block;       // the group's Jacobian values before factorisation
+    std::vector<double> m_rhs;         // the group's residuals before the solve
+    std::vector<double> m_remainder;   // scratch of the refinement
     int m_iterationCount = 0;
     int m_errorExponent = 99;
     int m_worstEquation = 0;

@@ -85,6 +85,10 @@ CalculusScan scanCalculus(const EquationSet& set, Reporter& reporter)
             }
         }
     }
+    // D(t, t): the independent variable cannot be a state of its own steps as well.
+    if (scan.independent != 0 && scan.independent <= variableCount &&
+        scan.isState[scan.independent])
+        fail(message::DerivativeOfIndependent);
     return scan;
 }
 

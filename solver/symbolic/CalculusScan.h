@@ -21,6 +21,10 @@ constexpr std::string_view NotSimpleDerivative = "Only Derivatives of Simple Var
 constexpr std::string_view IntegrandIncorrect = "Integrand Incorrect";
 constexpr std::string_view IntegrationVariableIncorrect = "Variable of Integration Incorrect";
 constexpr std::string_view LimitSyntaxIncorrect = "Integral Limit Syntax Incorrect";
+constexpr std::string_view DerivativeOfIndependent =
+    "Derivative of the Independent Variable Not Allowed";
+constexpr std::string_view IntegralWithDerivatives =
+    "Integrals Not Allowed in Differential Equations";
 constexpr std::string_view NoIndependentVariable =
     "\n\nSyntax Error!!\nThere is no independent variable!";
 constexpr std::string_view OperationNotImplemented = "Operation Not Implemented";

@@ -30,6 +30,11 @@ bool discretize(EquationSet& set, StepRule rule, double deltaT, Reporter& report
         reportCalculusError(reporter, message::NoIndependentVariable);
         return false;
     }
+    // A step formula has no place for an integral: it would stay as written, unevaluated.
+    if (scan.integralCount > 0) {
+        reportCalculusError(reporter, message::IntegralWithDerivatives);
+        return false;
+    }
     double factor = deltaT;
     bool usesPreviousSlope = false;
     switch (rule) {

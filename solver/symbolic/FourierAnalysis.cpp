@@ -157,6 +157,21 @@ bool FourierAnalysis::analyse(const FourierAnswers& answers, const FourierFlags&
     for (int halved = n0; halved > 0; halved /= 2)
         ++m;
     const int n = 1 << m;
+    // An empty range would write a table without rows and still report success.
+    const int first = std::max(answers.firstHarmonic, 0);
+    const int last = std::min(answers.lastHarmonic, n - 1);
+    if (first > last) {
+        m_reporter.send("\n");
+        if (answers.firstHarmonic > answers.lastHarmonic)
+            m_reporter.sendf("First harmonic %d is above the last, %d: nothing to list",
+                             answers.firstHarmonic, answers.lastHarmonic);
+        else
+            m_reporter.sendf("First harmonic %d is above the last that %d samples give, %d: "
+                             "nothing to list",
+                             first, n, n - 1);
+        m_reporter.raiseError();
+        return false;
+    }
     if (n0 == n + 1) {
         const double e = std::fabs(static_cast<double>(re[static_cast<std::size_t>(n)]) - re[0]) +
                          std::fabs(static_cast<double>(im[static_cast<std::size_t>(n)]) - im[0]);

@@ -129,4 +129,40 @@ TEST(FourierModes, UnansweredRequestsAndMissingTablesFail)
     }
 }
 
+// A harmonic range with nothing in it is refused before anything is written.
+TEST(FourierModes, EmptyHarmonicRangeIsRefused)
+{
+    struct Case {
+        int from;
+        int to;
+        const char* message;
+    };
+    const Case cases[] = {
+        {10, 5, "\nFirst harmonic 10 is above the last, 5: nothing to list<BEEP>"},
+        {0, -1, "\nFirst harmonic 0 is above the last, -1: nothing to list<BEEP>"},
+        {6, 9, "\nFirst harmonic 6 is above the last that 4 samples give, 3: nothing to list"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.from);
+        TempDir dir;
+        writeFile(dir / "m.PRN", "t x y\n0 1 0\n1 0 0\n2 -1 0\n3 0 0\n");
+        TranscriptHost host;
+        host.answer = [&c](unsigned code, LPARAM record) -> LRESULT {
+            if (code != RequestFourier)
+                return 0;
+            auto* r = reinterpret_cast<FourierRequest*>(record);
+            r->independentIndex = 0;
+            r->realIndex = 1;
+            r->imagIndex = 2;
+            r->samplesFrom = c.from;
+            r->samplesTo = c.to;
+            return 1;
+        };
+        EXPECT_FALSE(host.run((dir / "m.alg").string(), "W0"));
+        EXPECT_NE(host.log.find(c.message), std::string::npos) << host.log;
+        EXPECT_EQ(host.log.find("FFT found!"), std::string::npos) << host.log;
+        EXPECT_FALSE(std::filesystem::exists(dir / "m.FFT"));
+    }
+}
+
 } // namespace

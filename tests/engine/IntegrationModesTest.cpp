@@ -198,6 +198,12 @@ TEST(IntegrationModes, BadInputFailsWithItsMessageAndTouchesNoFile)
         {"DDIG", "D(x, t) = -x;\n", "Operation Not Implemented"},
         {"DDX", "D(x, t) = -x;\n", "Unknown mode"},
         {"DDIT", "D(x, t) = v;\nD(v, t) = -x;\nx \xBB 1;\n", "State v has no starting value"},
+        {"DDIT", "D(v, t) = a - v;\na = INT(ARG(s, s), LIM(0, 1));\nv \xBB 1;\n",
+         "\nIntegrals Not Allowed in Differential Equations\n<BEEP>"},
+        {"DDIB", "D(t, t) = 1;\nt \xBB 0;\n",
+         "\nDerivative of the Independent Variable Not Allowed\n<BEEP>"},
+        {"DDIT", "D(x, t) = t;\nD(t, t) = 1;\nx \xBB 0;\nt \xBB 0;\n",
+         "Derivative of the Independent Variable Not Allowed"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.mode) + " " + c.text);

@@ -1,6 +1,6 @@
 // Factorisation and substitution of equation groups: guarded results of degenerate
-// pivots, substitution-only triangular systems, and random sparse systems solved group
-// by group against a dense elimination with partial pivoting.
+// pivots, substitution-only triangular systems, a fixed pivot grown tiny, and random sparse
+// systems solved group by group against a dense elimination with partial pivoting.
 #include "LinearSolver.h"
 
 #include "GuardedMath.h"
@@ -31,6 +31,7 @@ struct LinearSystem {
     EliminationWorkspace workspace;
     std::vector<double> coefficient; // by entry index
     std::vector<double> rhs;         // by equation
+    int refinements = 0;
 
     LinearSystem(const std::vector<Equation>& equations, std::vector<double> b) : rhs(std::move(b))
     {
@@ -64,12 +65,13 @@ struct LinearSystem {
             [&](int g) { evaluateGroup(g); }, reporter, false, nullptr);
     }
     // x by variable number.
-    std::vector<double> solve()
+    std::vector<double> solve(bool refine = false)
     {
         const int n = matrix.size();
-        std::vector<double> x(n + 1, 0.0), work(n + 1, 0.0);
+        std::vector<double> x(n + 1, 0.0), work(n + 1, 0.0), block, scratch;
         for (int g = 1; g <= ordering.groupCount(); ++g) {
             evaluateGroup(g);
+            keepGroupValues(matrix, ordering, g, block);
             factorGroup(matrix, ordering, g, workspace);
             for (int k = ordering.groupFirst(g); k <= ordering.groupLast(g); ++k) {
                 const int row = ordering.equationAt(k);
@@ -81,7 +83,11 @@ struct LinearSystem {
                         r -= coefficient[e] * x[matrix.entry(e).column];
                 work[k] = r;
             }
+            const std::vector<double> residuals = work;
             solveGroup(matrix, ordering, g, work);
+            if (refine)
+                refinements +=
+                    refineGroupSolution(matrix, ordering, g, block, residuals, work, scratch);
             for (int k = ordering.groupFirst(g); k <= ordering.groupLast(g); ++k)
                 x[ordering.variableAt(k)] = work[k];
         }
@@ -176,6 +182,41 @@ std::vector<double> denseSolve(std::vector<std::vector<double>> a, std::vector<d
         x[k] = s / a[k][k];
     }
     return x;
+}
+
+// The pivots are fixed when the system is analysed; a later Jacobian may make one tiny
+// (a multiplier going to zero). The solve then loses digits, and refinement against the
+// unfactorised block has to win them back. Reference: the same system solved densely.
+TEST(LinearSolver, TinyFixedPivotIsRefinedToTheDenseSolution)
+{
+    // Analysed as 3 x1 + x2 = 1, x1 + x2 = 2, so x1 is the pivot of the first row; then its
+    // coefficient drops to `pivot`.
+    for (const double pivot : {1e-6, 1e-10, 1e-13, -3e-14}) {
+        SCOPED_TRACE(pivot);
+        TranscriptHost host;
+        Reporter reporter;
+        LinearSystem system({{{1, 3}, {2, 1}}, {{1, 1}, {2, 1}}}, {1, 2});
+        ASSERT_TRUE(system.analyse(reporter));
+        ASSERT_EQ(system.matrix.entry(system.matrix.diagonal(1)).column, 1);
+        system.coefficient[0] = pivot;
+        const std::vector<double> reference = denseSolve({{pivot, 1}, {1, 1}}, {1, 2});
+        const std::vector<double> x = system.solve(true);
+        for (int v = 1; v <= 2; ++v)
+            EXPECT_NEAR(x[v], reference[v - 1], 1e-9 * std::fabs(reference[v - 1]));
+    }
+}
+
+// A well-scaled system is solved without refinement, so its digits stay as they were.
+TEST(LinearSolver, WellScaledSystemIsNotRefined)
+{
+    TranscriptHost host;
+    Reporter reporter;
+    LinearSystem system({{{1, 4}, {2, 1}}, {{1, 1}, {2, 3}, {3, -1}}, {{2, 2}, {3, 5}}}, {1, 2, 3});
+    ASSERT_TRUE(system.analyse(reporter));
+    const std::vector<double> plain = system.solve(false);
+    const std::vector<double> refined = system.solve(true);
+    EXPECT_EQ(system.refinements, 0);
+    EXPECT_EQ(plain, refined);
 }
 
 // Random sparse systems whose equations are numbered apart from their dominant variable

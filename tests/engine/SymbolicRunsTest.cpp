@@ -99,6 +99,66 @@ TEST(ConstrainedOptimization, FenceExampleMatchesItsClosedForm)
     EXPECT_NEAR(std::pow(r.values.at(slack(4)), 2), 35.0 / 3.0, 1e-9);
 }
 
+// Published test problems of constrained optimisation, solved to tolerance 1e-8 and
+// checked against their published optima. HS21 starts inside the feasible region (its
+// bounds alone would start it at the corner x1 = x2 = 50); its inactive constraints drive
+// their multipliers, and with them the pivots fixed at the start, to zero.
+TEST(ConstrainedOptimization, PublishedProblemsReachTheirOptima)
+{
+    using Point = std::map<std::string, double>;
+    struct Problem {
+        const char* name;
+        std::string text;
+        Point optimum;
+        double (*objective)(const Point&);
+        double minimum;
+    };
+    const std::string options = "{Options: 30 -8 NEWTON SYMBOLIC 1 SEQUENTIAL 0.001 0.1 REAL}\n";
+    const Problem problems[] = {
+        {"HS21",
+         "0.01*x1^2 + x2^2 - 100;\n10*x1 - x2 > 10;\nx1 > 2;\nx1 < 50;\nx2 > -50;\n"
+         "x2 < 50;\nx1 \xBB 3;\nx2 \xBB 1;\n",
+         {{"x1", 2.0}, {"x2", 0.0}},
+         [](const Point& p) {
+             return 0.01 * p.at("x1") * p.at("x1") + p.at("x2") * p.at("x2") - 100;
+         },
+         -99.96},
+        {"HS35",
+         "9 - 8*x1 - 6*x2 - 4*x3 + 2*x1^2 + 2*x2^2 + x3^2 + 2*x1*x2 + 2*x1*x3;\n"
+         "x1 + x2 + 2*x3 < 3;\nx1 > 0;\nx2 > 0;\nx3 > 0;\n",
+         {{"x1", 4.0 / 3.0}, {"x2", 7.0 / 9.0}, {"x3", 4.0 / 9.0}},
+         [](const Point& p) {
+             const double a = p.at("x1"), b = p.at("x2"), c = p.at("x3");
+             return 9 - 8 * a - 6 * b - 4 * c + 2 * a * a + 2 * b * b + c * c + 2 * a * b +
+                    2 * a * c;
+         },
+         1.0 / 9.0},
+        {"HS28 (equality)",
+         "(x1 + x2)^2 + (x2 + x3)^2;\nx1 + 2*x2 + 3*x3 = 1;\n",
+         {{"x1", 0.5}, {"x2", -0.5}, {"x3", 0.5}},
+         [](const Point& p) {
+             return std::pow(p.at("x1") + p.at("x2"), 2) + std::pow(p.at("x2") + p.at("x3"), 2);
+         },
+         0.0},
+        {"inactive constraint",
+         "(x - 1)^2 + (y - 2)^2;\nx + y < 10;\n",
+         {{"x", 1.0}, {"y", 2.0}},
+         [](const Point& p) { return std::pow(p.at("x") - 1, 2) + std::pow(p.at("y") - 2, 2); },
+         0.0},
+    };
+    for (const Problem& problem : problems) {
+        SCOPED_TRACE(problem.name);
+        TempDir dir;
+        writeFile(dir / "p.alg", options + problem.text);
+        const Outcome r = run(dir / "p.alg", "KFK");
+        ASSERT_TRUE(r.ok) << r.log;
+        EXPECT_NE(r.log.find("Solution Found!"), std::string::npos) << r.log;
+        for (const auto& [name, value] : problem.optimum)
+            EXPECT_NEAR(r.values.at(name), value, 1e-7) << name;
+        EXPECT_NEAR(problem.objective(r.values), problem.minimum, 1e-9);
+    }
+}
+
 std::string number(double v)
 {
     char buffer[40];
