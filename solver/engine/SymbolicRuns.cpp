@@ -222,10 +222,10 @@ void warnOfWrongSignedMultipliers(RunContext& context, const std::vector<Inequal
         // The equation's text goes on its own: it can be longer than a formatted piece.
         reporter.sendf("Warning: equation %d, ", w.equation);
         reporter.send(w.text);
-        reporter.sendf(", is active and its multiplier %.6g has the wrong sign for a minimum: "
+        reporter.sendf(", is active and its multiplier %.6g has the wrong sign for a minimum:\n"
                        "the point found is a stationary point but not a constrained minimum "
-                       "(the objective decreases into the feasible region); other starting "
-                       "values may lead to the minimum",
+                       "(the objective decreases into the feasible region);\n"
+                       "other starting values may lead to the minimum",
                        w.multiplier);
     }
 }

@@ -229,15 +229,13 @@ TEST(ConstrainedOptimization, ActiveInequalityWithNegativeMultiplierIsWarnedOf)
     }
     TempDir dir;
     writeFile(dir / "p.alg", options + hs21);
-    EXPECT_NE(
-        run(dir / "p.alg", "KFK")
-            .log.find(
-                "Warning: equation 2, 10.0000000*x1-x2>10.0000000, is active and its multiplier "
-                "-20 has the wrong sign for a minimum: the point found is a "
-                "stationary point but not a constrained minimum (the objective "
-                "decreases into the feasible region); other starting values may "
-                "lead to the minimum"),
-        std::string::npos);
+    EXPECT_NE(run(dir / "p.alg", "KFK")
+                  .log.find("Warning: equation 2, 10.0000000*x1-x2>10.0000000, is active and its "
+                            "multiplier -20 has the wrong sign for a minimum:\nthe point found "
+                            "is a stationary point but not a constrained minimum (the objective "
+                            "decreases into the feasible region);\nother starting values may "
+                            "lead to the minimum"),
+              std::string::npos);
 }
 
 std::string number(double v)
