@@ -178,6 +178,29 @@ bool powerFlow(varnel::MainWindow& window, const QTemporaryDir& work, const QStr
     return ok;
 }
 
+// Constrained optimisation that ends on a corner which is no minimum: the run keeps the
+// stationary point and the Output names the inequality whose multiplier has the wrong sign.
+bool constrainedCorner(varnel::MainWindow& window, const QTemporaryDir& work, const QString& outDir)
+{
+    const QString path = work.filePath("corner.alg");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write("{Options: 30 -8 NEWTON SYMBOLIC 1 SEQUENTIAL 0.001 0.1 REAL}\n"
+               "{ Started from the corner of its bounds, the run stops at (2, 10) }\n"
+               "0.01*x1^2 + x2^2 - 100;\n10*x1 - x2 > 10;\n"
+               "x1 > 2;\nx1 < 50;\nx2 > -50;\nx2 < 50;\n");
+    file.close();
+    varnel::EquationWindow* corner = window.openFile(path);
+    if (!corner)
+        return false;
+    varnel::ResultPrompts prompts;
+    prompts.runDialog = [](QDialog&) { return int(QDialog::Accepted); };
+    window.setResultPrompts(prompts);
+    runAndWait(window, QStringLiteral("solveConstrained"), corner);
+    return save(&window, outDir + "/constrained-corner.png");
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -371,6 +394,7 @@ int main(int argc, char* argv[])
 
     ok = parameterSweep(window, work, outDir) && ok;
     ok = powerFlow(window, work, outDir) && ok;
+    ok = constrainedCorner(window, work, outDir) && ok;
 
     window.setSavePrompt([](varnel::EquationDocument*) { return QMessageBox::Discard; });
     window.close();

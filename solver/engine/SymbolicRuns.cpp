@@ -17,6 +17,7 @@
 #include "SymbolicModes.h"
 #include "SymbolicOperations.h"
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -207,6 +208,28 @@ bool readCases(RunContext& context, MeasuredCases& cases)
     return true;
 }
 
+/// Warns of every active inequality whose solved multiplier has the sign no constrained
+/// minimum can have: the run then found a stationary point of the Lagrangian that is not a
+/// minimum. The run's result stands; the warning only tells the user what it is.
+void warnOfWrongSignedMultipliers(RunContext& context, const std::vector<Inequality>& inequalities,
+                                  const VariableTable& problem)
+{
+    const double tolerance = std::pow(10.0, context.settings.toleranceExponent);
+    Reporter& reporter = context.reporter;
+    for (const WrongSignedInequality& w : wrongSignedInequalities(
+             inequalities, problem, context.set.variables, tolerance, reporter)) {
+        reporter.send("\n");
+        // The equation's text goes on its own: it can be longer than a formatted piece.
+        reporter.sendf("Warning: equation %d, ", w.equation);
+        reporter.send(w.text);
+        reporter.sendf(", is active and its multiplier %.6g has the wrong sign for a minimum:\n"
+                       "the point found is a stationary point but not a constrained minimum "
+                       "(the objective decreases into the feasible region);\n"
+                       "other starting values may lead to the minimum",
+                       w.multiplier);
+    }
+}
+
 OperationResult done(bool ok)
 {
     return ok ? OperationResult::Done : OperationResult::Failed;
@@ -290,9 +313,15 @@ bool constrainedOptimization(ModeRun& run)
     RunContext& context = run.context;
     if (!readAndCompile(context))
         return false;
+    const std::vector<Inequality> inequalities = inequalitiesOf(context.set, context.reporter);
+    const VariableTable problem = context.set.variables;
     if (lagrangianOperation(context, ".KTK") != OperationResult::Done)
         return false;
-    return solveGradient(run);
+    if (!solveGradient(run))
+        return false;
+    if (!context.reporter.runError)
+        warnOfWrongSignedMultipliers(context, inequalities, problem);
+    return true;
 }
 
 bool leastSquaresEstimation(ModeRun& run)

@@ -30,7 +30,9 @@ OperationResult leastSquaresOperation(RunContext& context);
 /// "KFK": read and compile, the Lagrangian saved to ".KTK", its gradient with respect to
 /// every variable it uses (the problem's own, the multipliers and the slacks) saved to
 /// ".SJC" and solved with the symbolic Jacobian from the values the variables have after
-/// compilation (starting-value statements kept; multipliers and slacks start at 1).
+/// compilation (starting-value statements kept; multipliers and slacks start at 1). A solved
+/// point where an active inequality's multiplier has the wrong sign (see
+/// wrongSignedInequalities) is kept, with a warning naming each such inequality.
 bool constrainedOptimization(ModeRun& run);
 
 /// "ALR": read and compile, the least-squares objective (see leastSquaresOperation), its

@@ -3,9 +3,14 @@
 
 #include "ConstantFolding.h"
 #include "Differentiator.h"
+#include "EquationPrinter.h"
+#include "Evaluator.h"
+#include "LineWriter.h"
 #include "Operations.h"
 #include "Reporter.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 
@@ -47,6 +52,41 @@ void replaceBySingle(EquationSet& set, const Chain& prefixSum)
 Chain sumWith(const Chain& sum, const Chain& term)
 {
     return makeBinary(Operation::Add, sum, term);
+}
+
+bool isInequality(std::uint8_t relation)
+{
+    return relation == '<' || relation == '>' || relation == kAtLeast || relation == kAtMost;
+}
+
+/// Splits an inequality's prefix chain into its sides: the residual left - right of "<"
+/// and ">", or the two sides without an operation of 0xF2 and 0xF3 (right side first).
+/// A residual the compiler reshaped is taken whole as the left side against 0.
+void splitSides(const Chain& prefix, Inequality& out)
+{
+    out.right = Chain{makeZero()};
+    out.left = prefix;
+    if (prefix.empty())
+        return;
+    const std::size_t first = operandEnd(prefix, 0);
+    if (first < prefix.size() && operandEnd(prefix, first) == prefix.size()) {
+        out.right.assign(prefix.begin(), prefix.begin() + static_cast<std::ptrdiff_t>(first));
+        out.left.assign(prefix.begin() + static_cast<std::ptrdiff_t>(first), prefix.end());
+        return;
+    }
+    if (operationOf(prefix[0]) == Operation::Subtract && first == prefix.size()) {
+        const std::size_t second = operandEnd(prefix, 1);
+        out.right.assign(prefix.begin() + 1, prefix.begin() + static_cast<std::ptrdiff_t>(second));
+        out.left.assign(prefix.begin() + static_cast<std::ptrdiff_t>(second), prefix.end());
+    }
+}
+
+/// The value of variable `name` in `solved`, else its value in `problem`.
+double solvedValue(const VariableTable& solved, const VariableTable& problem,
+                   const std::string& name, std::size_t k)
+{
+    const int at = solved.find(name);
+    return at != 0 ? solved.values[static_cast<std::size_t>(at)] : problem.values[k];
 }
 
 } // namespace
@@ -102,6 +142,69 @@ bool formLagrangian(EquationSet& set, Reporter& reporter)
     }
     replaceBySingle(set, sum);
     return true;
+}
+
+std::vector<Inequality> inequalitiesOf(const EquationSet& set, Reporter& reporter)
+{
+    std::vector<Inequality> out;
+    EquationPrinter printer(set.variables, reporter);
+    for (int i = 1; i <= set.equationCount(); ++i) {
+        const Equation& eq = set.equation(i);
+        if (!isInequality(eq.relation))
+            continue;
+        Inequality inequality;
+        inequality.equation = i;
+        const Chain prefix = toPrefix(eq.code);
+        std::string printed;
+        LineWriter writer(printed);
+        if (printer.printEquation(prefix, eq.relation, writer)) {
+            std::erase_if(printed, [](char c) { return c == '\n' || c == '\r'; });
+            while (!printed.empty() && (printed.back() == ' ' || printed.back() == ';'))
+                printed.pop_back();
+        }
+        inequality.text = std::move(printed);
+        splitSides(prefix, inequality);
+        out.push_back(std::move(inequality));
+    }
+    return out;
+}
+
+std::vector<WrongSignedInequality>
+wrongSignedInequalities(const std::vector<Inequality>& inequalities, const VariableTable& problem,
+                        const VariableTable& solved, double tolerance, Reporter& reporter)
+{
+    std::vector<WrongSignedInequality> out;
+    std::vector<double> values(problem.values.size(), 0.0);
+    for (std::size_t k = 1; k < values.size(); ++k)
+        values[k] = solvedValue(solved, problem, problem.names[k], k);
+
+    double largest = 1.0;
+    for (const Inequality& inequality : inequalities)
+        if (const int k = solved.find(multiplierName(inequality.equation)); k != 0)
+            largest = std::max(largest, std::abs(solved.values[static_cast<std::size_t>(k)]));
+
+    Evaluator evaluator(reporter);
+    for (const Inequality& inequality : inequalities) {
+        const int lambda = solved.find(multiplierName(inequality.equation));
+        const int slack = solved.find(slackName(inequality.equation));
+        if (lambda == 0 || slack == 0)
+            continue;
+        const double multiplier = solved.values[static_cast<std::size_t>(lambda)];
+        if (!(multiplier < -tolerance * largest))
+            continue;
+        const double s = solved.values[static_cast<std::size_t>(slack)];
+        double scale = 1.0;
+        for (const Chain* side : {&inequality.left, &inequality.right}) {
+            const double v = evaluator.evaluateReal(toPostfix(*side), values.data());
+            if (evaluator.error().mark())
+                evaluator.clearError();
+            else if (std::isfinite(v))
+                scale = std::max(scale, std::abs(v));
+        }
+        if (s * s <= tolerance * scale)
+            out.push_back({inequality.equation, inequality.text, multiplier});
+    }
+    return out;
 }
 
 bool formLeastSquares(EquationSet& set, int modelEquations, const MeasuredCases& cases,

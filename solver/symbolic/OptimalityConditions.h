@@ -30,6 +30,40 @@ std::string slackName(int equation);
 /// set is then left as it was.
 bool formLagrangian(EquationSet& set, Reporter& reporter);
 
+/// An inequality of a constrained problem, taken from the set before formLagrangian
+/// replaces it, so that the multiplier solved for it can be checked afterwards.
+struct Inequality {
+    int equation = 0;  // its number, which names its multiplier and its slack
+    std::string text;  // as the equation printer writes it, without the closing ";"
+    Chain left, right; // its two sides in prefix order, on the problem's variable table
+};
+
+/// The inequalities ("<", ">", 0xF2, 0xF3) of `set` in equation order, with their text
+/// printed through `reporter`.
+std::vector<Inequality> inequalitiesOf(const EquationSet& set, Reporter& reporter);
+
+/// An active inequality whose multiplier no constrained minimum can have.
+struct WrongSignedInequality {
+    int equation = 0;
+    std::string text;
+    double multiplier = 0.0;
+};
+
+/// The inequalities that hold with equality at the solved point but whose multiplier has
+/// the wrong sign. Whatever the direction, the Lagrangian's terms lambda*(s^2 - e) for
+/// "at least" and lambda*(s^2 + e) for "at most" (e = left - right) make the Lagrange
+/// condition of a minimum grad f = lambda*grad e, respectively -lambda*grad e, with
+/// lambda >= 0: a negative multiplier means the objective falls by moving off the
+/// boundary into the feasible region. Active: slack^2 at most `tolerance` times the larger
+/// of 1 and the magnitudes of the two sides; wrong sign: lambda below -`tolerance` times
+/// the larger of 1 and the largest multiplier magnitude. `problem` is the problem's own
+/// variable table (the sides' variables are taken from `solved` by name, else from it);
+/// `solved` holds the solved multipliers, slacks and variables. Equalities have no sign to
+/// check and inactive inequalities a zero multiplier, so neither is ever listed.
+std::vector<WrongSignedInequality>
+wrongSignedInequalities(const std::vector<Inequality>& inequalities, const VariableTable& problem,
+                        const VariableTable& solved, double tolerance, Reporter& reporter);
+
 /// Measured cases: the header's variable names and one row of numbers per case, each row
 /// as long as the header.
 struct MeasuredCases {

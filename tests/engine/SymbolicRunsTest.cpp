@@ -159,6 +159,85 @@ TEST(ConstrainedOptimization, PublishedProblemsReachTheirOptima)
     }
 }
 
+// A stationary point of the Lagrangian with an active inequality whose multiplier is
+// negative is no minimum: the run keeps it but warns, naming the inequality. Multipliers
+// are the hand-solved Lagrange conditions; equalities, inactive inequalities and true
+// minima give no warning.
+TEST(ConstrainedOptimization, ActiveInequalityWithNegativeMultiplierIsWarnedOf)
+{
+    const std::string options = "{Options: 30 -8 NEWTON SYMBOLIC 1 SEQUENTIAL 0.001 0.1 REAL}\n";
+    const std::string hs21 =
+        "0.01*x1^2 + x2^2 - 100;\n10*x1 - x2 > 10;\nx1 > 2;\nx1 < 50;\nx2 > -50;\nx2 < 50;\n";
+    std::string fence =
+        readFile(std::filesystem::path(VARNEL_SOURCE_DIR) / "examples/fence_design.alg");
+    struct Case {
+        const char* name;
+        std::string text;
+        std::vector<int> warned;             // equations named in a warning, in order
+        std::map<std::string, double> point; // the stationary point the run reaches
+    };
+    const Case cases[] = {
+        // From the bounds' corner (50, 50) to the corner (2, 10): grad f = (0.04, 20) =
+        // lambda2*(10, -1) + lambda3*(1, 0) gives lambda2 = -20.
+        {"HS21 from its bounds",
+         options + hs21,
+         {2},
+         {{"x1", 2},
+          {"x2", 10},
+          {"\xEC"
+           "2",
+           -20}}},
+        {"HS21 from (3, 1)", options + hs21 + "x1 \xBB 3;\nx2 \xBB 1;\n", {}, {{"x2", 0}}},
+        {"HS35",
+         options + "9 - 8*x1 - 6*x2 - 4*x3 + 2*x1^2 + 2*x2^2 + x3^2 + 2*x1*x2 + 2*x1*x3;\n"
+                   "x1 + x2 + 2*x3 < 3;\nx1 > 0;\nx2 > 0;\nx3 > 0;\n",
+         {},
+         {{"x1", 4.0 / 3.0}, {"x2", 7.0 / 9.0}, {"x3", 4.0 / 9.0}}},
+        {"fence", fence, {}, {{"w", 6}}},
+        // An equality's multiplier has no sign to keep (here -1).
+        {"equality",
+         options + "x^2 + y^2;\nx + y = 1;\n",
+         {},
+         {{"\xEC"
+           "2",
+           -1}}},
+        {"inactive", options + "(x - 1)^2 + (y - 2)^2;\nx + y < 10;\n", {}, {{"x", 1}}},
+        // -(x - 4)^2 on 1 < x < 3: at x = 3 (equation 3, "at most") 2 + lambda3 = 0 is the
+        // top of the objective's range, the point the run reaches from its default start.
+        {"maximum-like corner",
+         options + "-(x - 4)^2;\nx > 1;\nx < 3;\n",
+         {3},
+         {{"x", 3},
+          {"\xEC"
+           "3",
+           -2}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        writeFile(dir / "p.alg", c.text);
+        const Outcome r = run(dir / "p.alg", "KFK");
+        ASSERT_TRUE(r.ok) << r.log;
+        EXPECT_NE(r.log.find("Solution Found!"), std::string::npos) << r.log;
+        for (const auto& [name, value] : c.point)
+            EXPECT_NEAR(r.values.at(name), value, 1e-7) << name;
+        std::vector<int> warned;
+        for (std::size_t at = r.log.find("Warning: equation "); at != std::string::npos;
+             at = r.log.find("Warning: equation ", at + 1))
+            warned.push_back(std::stoi(r.log.substr(at + 18)));
+        EXPECT_EQ(warned, c.warned) << r.log;
+    }
+    TempDir dir;
+    writeFile(dir / "p.alg", options + hs21);
+    EXPECT_NE(run(dir / "p.alg", "KFK")
+                  .log.find("Warning: equation 2, 10.0000000*x1-x2>10.0000000, is active and its "
+                            "multiplier -20 has the wrong sign for a minimum:\nthe point found "
+                            "is a stationary point but not a constrained minimum (the objective "
+                            "decreases into the feasible region);\nother starting values may "
+                            "lead to the minimum"),
+              std::string::npos);
+}
+
 std::string number(double v)
 {
     char buffer[40];
