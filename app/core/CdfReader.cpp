@@ -218,10 +218,11 @@ std::optional<CdfBus> busByColumns(std::string_view line, BadField& bad)
     bus.desiredVoltage = card.real({85, 90});
     bus.shuntG = card.real({107, 114});
     bus.shuntB = card.real({115, 122});
-    // Read only to be checked: the reactive limits and the remote bus.
+    // Read only to be checked: the reactive limits and the remote bus. Columns the conversion
+    // does not use only have to hold a number; a remote bus written "0.0" is no fault.
     card.real({91, 98});
     card.real({99, 106});
-    card.integer({124, 127});
+    card.real({124, 127});
     if (!card.clean()) {
         bad = card.bad();
         return std::nullopt;
@@ -249,9 +250,10 @@ std::optional<CdfBranch> branchByColumns(std::string_view line, BadField& bad)
     branch.ratio = card.real({77, 82});
     branch.shift = card.real({84, 90});
     // Read only to be checked: ratings, control bus and side, the tap and angle limits.
+    // Any number will do there (ratings written "100.0" are common).
     for (const Columns c :
          {Columns{51, 55}, Columns{57, 61}, Columns{63, 67}, Columns{69, 72}, Columns{74, 74}})
-        card.integer(c);
+        card.real(c);
     for (const Columns c : {Columns{91, 97}, Columns{98, 104}, Columns{106, 111}, Columns{113, 119},
                             Columns{120, 126}})
         card.real(c);

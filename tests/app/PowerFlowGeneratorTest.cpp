@@ -395,6 +395,13 @@ TEST(CdfReader, Cards)
              EXPECT_DOUBLE_EQ(b.ratio, 0.978);
              EXPECT_DOUBLE_EQ(b.shift, -3.5);
          }},
+        {"columns the conversion does not use may hold any number: ratings written 100.0",
+         "BRANCH DATA FOLLOWS\n" + Card(branch).right(51, 55, "100.0").right(69, 72, "0.0").str() +
+             "\n" + end,
+         [](const CdfNetwork& n) {
+             ASSERT_EQ(n.branches.size(), 1u);
+             EXPECT_DOUBLE_EQ(n.branches[0].ratio, 0.978);
+         }},
         {"columns: an interchange card naming its slack bus with blanks",
          "INTERCHANGE DATA FOLLOWS 1 ITEMS\n"
          " 1    2 Bus 2     HV   -25.0  999.99  IEEE14  IEEE 14 Bus Test Case\n-9\nEND\n",
