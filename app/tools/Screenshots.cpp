@@ -75,18 +75,25 @@ void runAndWait(varnel::MainWindow& window, const QString& command, varnel::Equa
         loop.exec();
 }
 
+// Writes `text` to `path` and opens it as an equation document (null when either fails).
+varnel::EquationWindow* openWritten(varnel::MainWindow& window, const QString& path,
+                                    const char* text)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) < 0)
+        return nullptr;
+    file.close();
+    return window.openFile(path);
+}
+
 // A parametric graph run, answered in its dialog: y = a*x^2 - a over x from -2 to 2 for
 // a = 1, 2, 3, then one curve of y against x drawn from the table with a break at each new a.
 bool parameterSweep(varnel::MainWindow& window, const QTemporaryDir& work, const QString& outDir)
 {
-    const QString path = work.filePath("sweep.alg");
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write("{ A family of parabolas: one sweep of x for each value of a }\n"
-               "y = a*x*x - a;\n");
-    file.close();
-    varnel::EquationWindow* sweep = window.openFile(path);
+    varnel::EquationWindow* sweep =
+        openWritten(window, work.filePath("sweep.alg"),
+                    "{ A family of parabolas: one sweep of x for each value of a }\n"
+                    "y = a*x*x - a;\n");
     if (!sweep)
         return false;
     bool ok = true;
@@ -182,16 +189,12 @@ bool powerFlow(varnel::MainWindow& window, const QTemporaryDir& work, const QStr
 // stationary point and the Output names the inequality whose multiplier has the wrong sign.
 bool constrainedCorner(varnel::MainWindow& window, const QTemporaryDir& work, const QString& outDir)
 {
-    const QString path = work.filePath("corner.alg");
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write("{Options: 30 -8 NEWTON SYMBOLIC 1 SEQUENTIAL 0.001 0.1 REAL}\n"
-               "{ Started from the corner of its bounds, the run stops at (2, 10) }\n"
-               "0.01*x1^2 + x2^2 - 100;\n10*x1 - x2 > 10;\n"
-               "x1 > 2;\nx1 < 50;\nx2 > -50;\nx2 < 50;\n");
-    file.close();
-    varnel::EquationWindow* corner = window.openFile(path);
+    varnel::EquationWindow* corner =
+        openWritten(window, work.filePath("corner.alg"),
+                    "{Options: 30 -8 NEWTON SYMBOLIC 1 SEQUENTIAL 0.001 0.1 REAL}\n"
+                    "{ Started from the corner of its bounds, the run stops at (2, 10) }\n"
+                    "0.01*x1^2 + x2^2 - 100;\n10*x1 - x2 > 10;\n"
+                    "x1 > 2;\nx1 < 50;\nx2 > -50;\nx2 < 50;\n");
     if (!corner)
         return false;
     varnel::ResultPrompts prompts;
